@@ -1,0 +1,290 @@
+package com.olvan.dravix;
+
+import java.util.Properties;
+
+/**
+ * The settings from which a {@link Dravix} service is created.
+ *
+ * <p>A {@code DravixProperty} is a plain Java object: it holds no native resources
+ * and needs no closing. Each {@link Dravix} converts the settings into a native
+ * record of its own when it is created, so later changes to this object do not
+ * affect services that already exist, and one object may serve to create any
+ * number of services.
+ *
+ * <p>String settings left {@code null} keep the service library's default. The
+ * verbosity settings take the levels {@link #LOG_VERBOSITY_SILENT},
+ * {@link #LOG_VERBOSITY_EXCEPTIONS}, {@link #LOG_VERBOSITY_WARNINGS} and
+ * {@link #LOG_VERBOSITY_INFO}; the value is passed to the service unchanged.
+ *
+ * <p>Instances are not thread-safe: do not change one while a service is being
+ * created from it.
+ */
+public class DravixProperty {
+    /** No log output. */
+    public static final int LOG_VERBOSITY_SILENT = 0;
+    /** Exceptions only. */
+    public static final int LOG_VERBOSITY_EXCEPTIONS = 1;
+    /** Exceptions and warnings; the default. */
+    public static final int LOG_VERBOSITY_WARNINGS = 3;
+    /** Everything, informational messages included. */
+    public static final int LOG_VERBOSITY_INFO = 7;
+
+    static {
+        NativeLibrary.ensureLoaded();
+    }
+
+    // The native conversion reads these fields by name and type: keep both.
+    private String cfgFile;
+    private String[] cfgStrings;
+    private String serviceName;
+    private String applicationName;
+    private boolean enforceXsdValidation = true;
+    private int serviceVerbosity = LOG_VERBOSITY_WARNINGS;
+    private int ddsVerbosity = LOG_VERBOSITY_WARNINGS;
+    private int domainIdBase;
+    private String pluginSearchPath;
+    private boolean dontStartService;
+    private boolean enableAdministration;
+    private int administrationDomainId;
+    private boolean enableMonitoring;
+    private int monitoringDomainId;
+    private boolean skipDefaultFiles;
+    private boolean identifyExecution;
+    @SuppressWarnings("checkstyle:MemberName")
+    private Properties user_environment = new Properties();
+
+    /** Settings with every default: no files, no names, schema validation on, warnings logged. */
+    public DravixProperty() {
+    }
+
+    /** @return the configuration file name, or null */
+    public String getCfgFile() {
+        return cfgFile;
+    }
+
+    /** @param cfgFile a configuration file name, or null for none */
+    public DravixProperty setCfgFile(String cfgFile) {
+        this.cfgFile = cfgFile;
+        return this;
+    }
+
+    /** @return a copy of the configuration strings, or null */
+    public String[] getCfgStrings() {
+        return cfgStrings == null ? null : cfgStrings.clone();
+    }
+
+    /**
+     * @param cfgStrings configuration texts, copied; null entries are passed on as
+     *     null; null for none
+     */
+    public DravixProperty setCfgStrings(String... cfgStrings) {
+        this.cfgStrings = cfgStrings == null ? null : cfgStrings.clone();
+        return this;
+    }
+
+    /** @return the service name, or null */
+    public String getServiceName() {
+        return serviceName;
+    }
+
+    /** @param serviceName the service name, or null for the library's default */
+    public DravixProperty setServiceName(String serviceName) {
+        this.serviceName = serviceName;
+        return this;
+    }
+
+    /** @return the application name, or null */
+    public String getApplicationName() {
+        return applicationName;
+    }
+
+    /** @param applicationName the application name, or null for the library's default */
+    public DravixProperty setApplicationName(String applicationName) {
+        this.applicationName = applicationName;
+        return this;
+    }
+
+    /** @return whether configuration is validated against its schema */
+    public boolean isEnforceXsdValidation() {
+        return enforceXsdValidation;
+    }
+
+    /** @param enforceXsdValidation whether to validate configuration against its schema */
+    public DravixProperty setEnforceXsdValidation(boolean enforceXsdValidation) {
+        this.enforceXsdValidation = enforceXsdValidation;
+        return this;
+    }
+
+    /** @return the service's log level */
+    public int getServiceVerbosity() {
+        return serviceVerbosity;
+    }
+
+    /** @param serviceVerbosity one of the {@code LOG_VERBOSITY_*} levels */
+    public DravixProperty setServiceVerbosity(int serviceVerbosity) {
+        this.serviceVerbosity = serviceVerbosity;
+        return this;
+    }
+
+    /** @return the middleware's log level */
+    public int getDdsVerbosity() {
+        return ddsVerbosity;
+    }
+
+    /** @param ddsVerbosity one of the {@code LOG_VERBOSITY_*} levels */
+    public DravixProperty setDdsVerbosity(int ddsVerbosity) {
+        this.ddsVerbosity = ddsVerbosity;
+        return this;
+    }
+
+    /** @return the domain identifier base */
+    public int getDomainIdBase() {
+        return domainIdBase;
+    }
+
+    /** @param domainIdBase the domain identifier base */
+    public DravixProperty setDomainIdBase(int domainIdBase) {
+        this.domainIdBase = domainIdBase;
+        return this;
+    }
+
+    /** @return the plug-in search path, or null */
+    public String getPluginSearchPath() {
+        return pluginSearchPath;
+    }
+
+    /** @param pluginSearchPath the plug-in search path, or null for the library's default */
+    public DravixProperty setPluginSearchPath(String pluginSearchPath) {
+        this.pluginSearchPath = pluginSearchPath;
+        return this;
+    }
+
+    /** @return whether the service is told not to start */
+    public boolean isDontStartService() {
+        return dontStartService;
+    }
+
+    /** @param dontStartService whether the service is told not to start */
+    public DravixProperty setDontStartService(boolean dontStartService) {
+        this.dontStartService = dontStartService;
+        return this;
+    }
+
+    /** @return whether remote administration is enabled */
+    public boolean isEnableAdministration() {
+        return enableAdministration;
+    }
+
+    /** @param enableAdministration whether remote administration is enabled */
+    public DravixProperty setEnableAdministration(boolean enableAdministration) {
+        this.enableAdministration = enableAdministration;
+        return this;
+    }
+
+    /** @return the administration domain identifier */
+    public int getAdministrationDomainId() {
+        return administrationDomainId;
+    }
+
+    /** @param administrationDomainId the administration domain identifier */
+    public DravixProperty setAdministrationDomainId(int administrationDomainId) {
+        this.administrationDomainId = administrationDomainId;
+        return this;
+    }
+
+    /** @return whether monitoring is enabled */
+    public boolean isEnableMonitoring() {
+        return enableMonitoring;
+    }
+
+    /** @param enableMonitoring whether monitoring is enabled */
+    public DravixProperty setEnableMonitoring(boolean enableMonitoring) {
+        this.enableMonitoring = enableMonitoring;
+        return this;
+    }
+
+    /** @return the monitoring domain identifier */
+    public int getMonitoringDomainId() {
+        return monitoringDomainId;
+    }
+
+    /** @param monitoringDomainId the monitoring domain identifier */
+    public DravixProperty setMonitoringDomainId(int monitoringDomainId) {
+        this.monitoringDomainId = monitoringDomainId;
+        return this;
+    }
+
+    /** @return whether the default configuration files are skipped */
+    public boolean isSkipDefaultFiles() {
+        return skipDefaultFiles;
+    }
+
+    /** @param skipDefaultFiles whether the default configuration files are skipped */
+    public DravixProperty setSkipDefaultFiles(boolean skipDefaultFiles) {
+        this.skipDefaultFiles = skipDefaultFiles;
+        return this;
+    }
+
+    /** @return whether the execution identifies itself */
+    public boolean isIdentifyExecution() {
+        return identifyExecution;
+    }
+
+    /** @param identifyExecution whether the execution identifies itself */
+    public DravixProperty setIdentifyExecution(boolean identifyExecution) {
+        this.identifyExecution = identifyExecution;
+        return this;
+    }
+
+    /**
+     * The user environment: name/value pairs handed to the service. The object is
+     * live: changes to it show in services created afterwards.
+     *
+     * @return the user environment, or null if it was set to null
+     */
+    public Properties getUserEnvironment() {
+        return user_environment;
+    }
+
+    /**
+     * Replaces the user environment. Only {@code String} keys are passed on; they
+     * are passed in the order the object's {@code propertyNames()} yields them.
+     * An empty object adds nothing; null empties the service's list.
+     *
+     * @param userEnvironment the name/value pairs, or null
+     */
+    public DravixProperty setUserEnvironment(Properties userEnvironment) {
+        this.user_environment = userEnvironment;
+        return this;
+    }
+
+    /**
+     * Self-check for test harnesses: converts these settings into a fresh native
+     * record and compares it with the record that the numbered test case expects.
+     *
+     * @param testCase 0 to 5; any other number returns false and compares nothing
+     * @return true if every field matches
+     * @throws RuntimeException naming the first field that differs
+     * @throws com.olvan.dravix.infrastructure.OutOfResourcesException if the
+     *     record or the conversion could not be made
+     */
+    public boolean checkNative(long testCase) {
+        try (NativeRecord record = NativeRecord.convert(this)) {
+            return DravixProperty_check_native(record.handle(), testCase);
+        }
+    }
+
+    // The native half. Handles are addresses of native property records.
+
+    /** Allocates a record holding the service library's defaults. */
+    static native long DravixProperty_new();
+
+    /** Releases a record and everything it owns; the handle is dead afterwards. */
+    static native void DravixProperty_delete(long record);
+
+    /** Copies this object's settings into the record. */
+    native void DravixProperty_to_native(long record);
+
+    /** Compares the record with the one expected for a test case. */
+    static native boolean DravixProperty_check_native(long record, long testCase);
+}

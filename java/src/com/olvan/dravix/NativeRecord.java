@@ -1,0 +1,51 @@
+package com.olvan.dravix;
+
+/**
+ * A native property record owned by Java: made, filled from a
+ * {@link DravixProperty}, and released exactly once.
+ */
+final class NativeRecord implements AutoCloseable {
+    private long handle;
+
+    private NativeRecord(long handle) {
+        this.handle = handle;
+    }
+
+    /**
+     * A new record holding the settings of {@code property}. If the conversion
+     * fails the record is released before the exception propagates.
+     */
+    static NativeRecord convert(DravixProperty property) {
+        NativeRecord record = new NativeRecord(DravixProperty.DravixProperty_new());
+        try {
+            property.DravixProperty_to_native(record.handle);
+            return record;
+        } catch (RuntimeException | Error e) {
+            record.close();
+            throw e;
+        }
+    }
+
+    long handle() {
+        if (handle == 0) {
+            throw new IllegalStateException("native property record already released");
+        }
+        return handle;
+    }
+
+    /** Hands the record over: the caller now releases it. */
+    long release() {
+        long h = handle();
+        handle = 0;
+        return h;
+    }
+
+    @Override
+    public void close() {
+        if (handle != 0) {
+            long h = handle;
+            handle = 0;
+            DravixProperty.DravixProperty_delete(h);
+        }
+    }
+}

@@ -1,0 +1,29 @@
+// Decoding the service's configuration text for Java.
+//
+// The service writes UTF-8, but it may also use the JVM's modified forms (C0 80
+// for NUL, surrogates encoded one by one in three bytes). NewStringUTF accepts
+// only modified UTF-8 and mangles four-byte sequences, so text that holds any
+// is decoded here instead, into UTF-16. Bytes that form no valid sequence each
+// become U+FFFD, one per maximal ill-formed subpart.
+#ifndef OLVAN_SERVICE_CONFIG_TEXT_H
+#define OLVAN_SERVICE_CONFIG_TEXT_H
+
+#include <cstddef>
+#include <cstdint>
+
+namespace olvan {
+
+// True when the text is valid modified UTF-8 (one- to three-byte sequences
+// only), which the JVM decodes exactly as decode_utf16 would.
+bool is_modified_utf8(const char *text, size_t length);
+
+// The number of UTF-16 units that decode_utf16 produces for the text.
+size_t utf16_length(const char *text, size_t length);
+
+// Decodes the text into out, which holds utf16_length(text, length) units;
+// returns the number written.
+size_t decode_utf16(const char *text, size_t length, char16_t *out);
+
+}  // namespace olvan
+
+#endif

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Runs JUnit test classes in a JVM with -Xcheck:jni. Any complaint of the JNI
+# checker fails the run, even when every test passed: such a line is a defect
+# in native code, never noise.
+# Usage: run_java_test.sh JAVA LIBDIR CLASSPATH CONSOLE_JAR [console options...]
+set -u
+java=$1 libdir=$2 classpath=$3 console=$4
+shift 4
+out=$(mktemp)
+trap 'rm -f "$out"' EXIT
+"$java" -Xcheck:jni -Djava.library.path="$libdir" ${OLVAN_JAVA_OPTIONS:-} \
+  -jar "$console" --class-path "$classpath" --disable-banner --details=tree \
+  --fail-if-no-tests --disable-ansi-colors "$@" >"$out" 2>&1
+status=$?
+cat "$out"
+if grep -q -E 'WARNING in native method|JNI local refs|FATAL ERROR in native method' "$out"; then
+  echo "FAILED: the JNI checker reported a problem (lines above)"
+  exit 1
+fi
+exit $status

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs what the build and tests need from Debian's archive, once.
+set -euo pipefail
+missing=()
+[ -f /usr/share/java/junit-platform-console-standalone.jar ] || missing+=(junit5)
+[ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
+command -v cmake >/dev/null || missing+=(cmake)
+command -v javac >/dev/null || missing+=(openjdk-17-jdk-headless)
+[ ${#missing[@]} -eq 0 ] && exit 0
+if [ "$(id -u)" -ne 0 ]; then
+  echo "Missing packages: ${missing[*]}. Run: sudo apt-get update && sudo apt-get install -y ${missing[*]}" >&2
+  exit 1
+fi
+echo "Installing ${missing[*]} with apt-get"
+apt-get update -qq
+DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
