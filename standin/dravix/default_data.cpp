@@ -1,0 +1,48 @@
+/*
+ * The data objects the bridge reads at run time. The default record is built
+ * by a constexpr function so that it is a constant in read-only memory, ready
+ * before any code of any library runs.
+ */
+#include "engine/olvan_dravix.h"
+
+namespace {
+
+// Recognisable, so tests can prove the bridge carries the library's bytes over.
+constexpr uint8_t kLibraryByte = 0xA5;
+
+template <size_t N>
+constexpr void fill_library_bytes(uint8_t (&bytes)[N]) {
+    for (size_t i = 0; i < N; ++i) {
+        bytes[i] = kLibraryByte;
+    }
+}
+
+constexpr int32_t kWarnings = 2;
+
+constexpr OLVAN_DravixProperty make_default() {
+    OLVAN_DravixProperty p{};
+    fill_library_bytes(p.library_bytes_20);
+    fill_library_bytes(p.library_bytes_41);
+    fill_library_bytes(p.library_bytes_66);
+    fill_library_bytes(p.library_bytes_73);
+    fill_library_bytes(p.library_bytes_80);
+    fill_library_bytes(p.library_bytes_90);
+    fill_library_bytes(p.library_bytes_228);
+    p.enforce_xsd_validation = 1;
+    p.service_verbosity = kWarnings;
+    p.dds_verbosity = kWarnings;
+    p.user_environment.library_flag = 1;
+    return p;
+}
+
+}  // namespace
+
+extern "C" {
+
+const OLVAN_DravixProperty OLVAN_DRAVIX_PROPERTY_DEFAULT = make_default();
+const int32_t OLVAN_DRAVIX_LOG_VERBOSITY_SILENT = 0;
+const int32_t OLVAN_DRAVIX_LOG_VERBOSITY_EXCEPTIONS = 1;
+const int32_t OLVAN_DRAVIX_LOG_VERBOSITY_WARNINGS = kWarnings;
+const int32_t OLVAN_DRAVIX_LOG_VERBOSITY_INFO = 4;
+
+}

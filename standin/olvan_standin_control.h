@@ -1,0 +1,62 @@
+/*
+ * Test controls of the stand-in service and middleware libraries. Only tests
+ * include this; the bridge never sees it. Counters and injections are global
+ * to the process and thread-safe.
+ */
+#ifndef OLVAN_STANDIN_CONTROL_H
+#define OLVAN_STANDIN_CONTROL_H
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* ---- libolvandds.so ---- */
+
+/* Clears injections and call counters; the ledger of live strings stays. */
+void olvan_dds_control_reset(void);
+/* The n-th DDS_String_dup from now (1-based) returns null; 0 disarms. */
+void olvan_dds_fail_dup_at(long n);
+long olvan_dds_dup_calls(void);
+/* Calls of DDS_String_free with a non-null pointer. */
+long olvan_dds_free_calls(void);
+/* Strings made by DDS_String_dup and not yet freed. */
+long olvan_dds_live_strings(void);
+/* Frees of pointers that were not live (double or foreign); never passed to free(). */
+long olvan_dds_bad_frees(void);
+
+/* ---- libolvandravix.so ---- */
+
+/* Clears injections, call counters (bad text frees too) and the last-call records; live services and texts stay. */
+void olvan_dravix_control_reset(void);
+/* Calls of the named export since reset, e.g. "OLVAN_Dravix_start"; -1 for an unknown name. */
+long olvan_dravix_calls(const char *function_name);
+/* While on, OLVAN_Dravix_new returns null. */
+void olvan_dravix_fail_new(int on);
+/*
+ * For OLVAN_Dravix_start, _stop, _create_entity and _delete_entity: while set,
+ * the function does nothing and returns exactly (unsigned char)value; -1 clears.
+ */
+void olvan_dravix_force_result(const char *function_name, int value);
+/* While on, OLVAN_Dravix_get_configuration returns null. */
+void olvan_dravix_fail_get_configuration(int on);
+/* The n-th OLVAN_DravixProperties_add from now returns 0 and adds nothing; 0 disarms. */
+void olvan_dravix_fail_add_at(long n);
+/* Configuration texts handed out and not yet freed. */
+long olvan_dravix_live_texts(void);
+/* Calls of OLVAN_Dravix_free_string with a pointer that was not a live text (not freed). */
+long olvan_dravix_bad_text_frees(void);
+long olvan_dravix_live_services(void);
+/* Copies the 256 bytes of the last record given to OLVAN_Dravix_new: 1, or 0 if it was null or none since reset. */
+int olvan_dravix_last_record(unsigned char out[256]);
+/* Copies of the arguments of the last OLVAN_Dravix_create_entity (null when that argument was null or no call since reset); valid until the next create or reset. */
+const char *olvan_dravix_last_entity_name(void);
+const char *olvan_dravix_last_entity_file_name(void);
+const char *olvan_dravix_last_entity_text(void);
+/* 0 created, 1 started, 2 stopped; -1 for a pointer that is not a live service. */
+int olvan_dravix_service_state(void *service);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

@@ -1,0 +1,219 @@
+/*
+ * Natives of com.olvan.dravix.testing.StandIn: the stand-ins' test controls,
+ * seen from Java tests. Only tests load this library.
+ *
+ * It runs under -Xcheck:jni in the Java suites, so every JNI result is
+ * checked, every exception is left pending for Java to see, and no local
+ * reference outlives the call that needed it. misuseJni is the one exception,
+ * on purpose.
+ */
+#include <jni.h>
+
+#include <cstdint>
+#include <cstring>
+#include <limits>
+
+#include "engine/olvan_dravix.h"
+#include "olvan_standin_control.h"
+
+namespace {
+
+void throw_new(JNIEnv *env, const char *class_name, const char *message) {
+    jclass type = env->FindClass(class_name);
+    if (type == nullptr) {
+        return;  // FindClass left its own error pending
+    }
+    env->ThrowNew(type, message);
+    env->DeleteLocalRef(type);
+}
+
+// A new byte[] with a copy of the bytes; null with an exception pending on failure.
+jbyteArray byte_array(JNIEnv *env, const void *bytes, size_t length) {
+    if (length > static_cast<size_t>(std::numeric_limits<jsize>::max())) {
+        throw_new(env, "java/lang/OutOfMemoryError", "native bytes longer than a Java array");
+        return nullptr;
+    }
+    const jsize size = static_cast<jsize>(length);
+    jbyteArray array = env->NewByteArray(size);
+    if (array == nullptr) {
+        return nullptr;
+    }
+    if (size > 0) {
+        env->SetByteArrayRegion(array, 0, size, static_cast<const jbyte *>(bytes));
+        if (env->ExceptionCheck()) {
+            env->DeleteLocalRef(array);
+            return nullptr;
+        }
+    }
+    return array;
+}
+
+// The bytes of a NUL-terminated string, or null for a null pointer.
+jbyteArray c_string_bytes(JNIEnv *env, const char *text) {
+    if (text == nullptr) {
+        return nullptr;
+    }
+    return byte_array(env, text, std::strlen(text));
+}
+
+const void *as_pointer(jlong address) { return reinterpret_cast<const void *>(static_cast<intptr_t>(address)); }
+
+// Function names are ASCII, so modified UTF-8 is the plain bytes.
+class FunctionName {
+public:
+    FunctionName(JNIEnv *env, jstring name) : env_(env), name_(name) {
+        if (name != nullptr) {
+            chars_ = env->GetStringUTFChars(name, nullptr);
+        }
+    }
+    ~FunctionName() {
+        if (chars_ != nullptr) {
+            env_->ReleaseStringUTFChars(name_, chars_);
+        }
+    }
+    FunctionName(const FunctionName &) = delete;
+    FunctionName &operator=(const FunctionName &) = delete;
+
+    const char *get() const { return chars_; }
+
+private:
+    JNIEnv *env_;
+    jstring name_;
+    const char *chars_ = nullptr;
+};
+
+}  // namespace
+
+extern "C" {
+
+JNIEXPORT void JNICALL Java_com_olvan_dravix_testing_StandIn_reset(JNIEnv *, jclass) {
+    olvan_dravix_control_reset();
+    olvan_dds_control_reset();
+}
+
+JNIEXPORT void JNICALL Java_com_olvan_dravix_testing_StandIn_failDupAt(JNIEnv *, jclass, jlong n) {
+    olvan_dds_fail_dup_at(static_cast<long>(n));
+}
+
+JNIEXPORT jlong JNICALL Java_com_olvan_dravix_testing_StandIn_dupCalls(JNIEnv *, jclass) {
+    return olvan_dds_dup_calls();
+}
+
+JNIEXPORT jlong JNICALL Java_com_olvan_dravix_testing_StandIn_freeCalls(JNIEnv *, jclass) {
+    return olvan_dds_free_calls();
+}
+
+JNIEXPORT jlong JNICALL Java_com_olvan_dravix_testing_StandIn_liveStrings(JNIEnv *, jclass) {
+    return olvan_dds_live_strings();
+}
+
+JNIEXPORT jlong JNICALL Java_com_olvan_dravix_testing_StandIn_badFrees(JNIEnv *, jclass) {
+    return olvan_dds_bad_frees();
+}
+
+JNIEXPORT jlong JNICALL Java_com_olvan_dravix_testing_StandIn_calls(JNIEnv *env, jclass, jstring function) {
+    FunctionName name(env, function);
+    if (function != nullptr && name.get() == nullptr) {
+        return -1;  // OutOfMemoryError pending
+    }
+    return olvan_dravix_calls(name.get());
+}
+
+JNIEXPORT void JNICALL Java_com_olvan_dravix_testing_StandIn_failNew(JNIEnv *, jclass, jboolean on) {
+    olvan_dravix_fail_new(on == JNI_TRUE ? 1 : 0);
+}
+
+JNIEXPORT void JNICALL Java_com_olvan_dravix_testing_StandIn_forceResult(JNIEnv *env, jclass, jstring function,
+                                                                          jint value) {
+    if (function == nullptr) {
+        throw_new(env, "java/lang/NullPointerException", "function");
+        return;
+    }
+    FunctionName name(env, function);
+    if (name.get() != nullptr) {
+        olvan_dravix_force_result(name.get(), value);
+    }
+}
+
+JNIEXPORT void JNICALL Java_com_olvan_dravix_testing_StandIn_failGetConfiguration(JNIEnv *, jclass, jboolean on) {
+    olvan_dravix_fail_get_configuration(on == JNI_TRUE ? 1 : 0);
+}
+
+JNIEXPORT void JNICALL Java_com_olvan_dravix_testing_StandIn_failAddAt(JNIEnv *, jclass, jlong n) {
+    olvan_dravix_fail_add_at(static_cast<long>(n));
+}
+
+JNIEXPORT jlong JNICALL Java_com_olvan_dravix_testing_StandIn_liveTexts(JNIEnv *, jclass) {
+    return olvan_dravix_live_texts();
+}
+
+JNIEXPORT jlong JNICALL Java_com_olvan_dravix_testing_StandIn_badTextFrees(JNIEnv *, jclass) {
+    return olvan_dravix_bad_text_frees();
+}
+
+JNIEXPORT jlong JNICALL Java_com_olvan_dravix_testing_StandIn_liveServices(JNIEnv *, jclass) {
+    return olvan_dravix_live_services();
+}
+
+JNIEXPORT jbyteArray JNICALL Java_com_olvan_dravix_testing_StandIn_lastRecord(JNIEnv *env, jclass) {
+    unsigned char record[sizeof(OLVAN_DravixProperty)];
+    if (olvan_dravix_last_record(record) == 0) {
+        return nullptr;
+    }
+    return byte_array(env, record, sizeof record);
+}
+
+JNIEXPORT jbyteArray JNICALL Java_com_olvan_dravix_testing_StandIn_lastEntityNameBytes(JNIEnv *env, jclass) {
+    return c_string_bytes(env, olvan_dravix_last_entity_name());
+}
+
+JNIEXPORT jbyteArray JNICALL Java_com_olvan_dravix_testing_StandIn_lastEntityFileNameBytes(JNIEnv *env, jclass) {
+    return c_string_bytes(env, olvan_dravix_last_entity_file_name());
+}
+
+JNIEXPORT jbyteArray JNICALL Java_com_olvan_dravix_testing_StandIn_lastEntityTextBytes(JNIEnv *env, jclass) {
+    return c_string_bytes(env, olvan_dravix_last_entity_text());
+}
+
+JNIEXPORT jbyteArray JNICALL Java_com_olvan_dravix_testing_StandIn_peek(JNIEnv *env, jclass, jlong address,
+                                                                         jint length) {
+    if (length < 0) {
+        throw_new(env, "java/lang/IllegalArgumentException", "negative length");
+        return nullptr;
+    }
+    if (address == 0 && length > 0) {
+        throw_new(env, "java/lang/IllegalArgumentException", "null address");
+        return nullptr;
+    }
+    return byte_array(env, as_pointer(address), static_cast<size_t>(length));
+}
+
+JNIEXPORT jbyteArray JNICALL Java_com_olvan_dravix_testing_StandIn_cString(JNIEnv *env, jclass, jlong address) {
+    return c_string_bytes(env, static_cast<const char *>(as_pointer(address)));
+}
+
+JNIEXPORT jint JNICALL Java_com_olvan_dravix_testing_StandIn_serviceState(JNIEnv *, jclass, jlong service) {
+    return olvan_dravix_service_state(const_cast<void *>(as_pointer(service)));
+}
+
+/*
+ * DELIBERATE JNI MISUSE, for the test that proves -Xcheck:jni is active:
+ * FindClass is called while an exception is pending, which the checker
+ * reports as "WARNING in native method". The exception is then cleared so
+ * the Java caller sees a normal return. Nothing else may call this.
+ */
+JNIEXPORT void JNICALL Java_com_olvan_dravix_testing_StandIn_misuseJni(JNIEnv *env, jclass) {
+    jclass runtime_exception = env->FindClass("java/lang/RuntimeException");
+    if (runtime_exception == nullptr) {
+        return;
+    }
+    env->ThrowNew(runtime_exception, "deliberate pending exception");
+    env->DeleteLocalRef(runtime_exception);
+    jclass string_class = env->FindClass("java/lang/String");  // the misuse
+    env->ExceptionClear();
+    if (string_class != nullptr) {
+        env->DeleteLocalRef(string_class);
+    }
+}
+
+}  // extern "C"
