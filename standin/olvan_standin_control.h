@@ -26,7 +26,7 @@ long olvan_dds_bad_frees(void);
 
 /* ---- libolvandravix.so ---- */
 
-/* Clears injections, call counters (bad text frees too) and the last-call records; live services and texts stay. */
+/* Clears injections, call counters (bad text frees and dead service calls too) and the last-call records; live services and texts stay. */
 void olvan_dravix_control_reset(void);
 /* Calls of the named export since reset, e.g. "OLVAN_Dravix_start"; -1 for an unknown name. */
 long olvan_dravix_calls(const char *function_name);
@@ -46,6 +46,13 @@ long olvan_dravix_live_texts(void);
 /* Calls of OLVAN_Dravix_free_string with a pointer that was not a live text (not freed). */
 long olvan_dravix_bad_text_frees(void);
 long olvan_dravix_live_services(void);
+/*
+ * Calls that named a service which was not live (deleted, being deleted, or
+ * never made; null not counted), plus deletes that overlapped a call still
+ * running on the same service. The stand-in refuses such calls instead of
+ * touching freed memory; the real library would not. Cleared by reset.
+ */
+long olvan_dravix_dead_service_calls(void);
 /* Copies the 256 bytes of the last record given to OLVAN_Dravix_new: 1, or 0 if it was null or none since reset. */
 int olvan_dravix_last_record(unsigned char out[256]);
 /* Copies of the arguments of the last OLVAN_Dravix_create_entity (null when that argument was null or no call since reset); valid until the next create or reset. */

@@ -5,6 +5,7 @@
 #include "common/pointer_ledger.h"
 #include "dravix/configuration_text.h"
 #include "dravix/controls.h"
+#include "dravix/service.h"
 #include "olvan_standin_control.h"
 
 using olvan_standin::count_call;
@@ -23,7 +24,8 @@ olvan_standin::PointerLedger &live_texts() {
 
 extern "C" char *OLVAN_Dravix_get_configuration(OLVAN_Dravix *self) {
     count_call(Export::GetConfiguration);
-    if (self == nullptr || olvan_standin::get_configuration_fails()) {
+    const olvan_standin::ServiceCall call(self);
+    if (!call.live() || olvan_standin::get_configuration_fails()) {
         return nullptr;
     }
     char *text = nullptr;

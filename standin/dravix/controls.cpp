@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/countdown.h"
+#include "dravix/service.h"
 #include "olvan_standin_control.h"
 
 namespace olvan_standin {
@@ -147,6 +148,7 @@ extern "C" void olvan_dravix_control_reset(void) {
         count.store(0);
     }
     c.bad_text_frees.store(0);
+    olvan_standin::reset_dead_service_calls();
     c.clear_forced();
     c.fail_new.store(false);
     c.fail_get_configuration.store(false);

@@ -17,6 +17,10 @@ extern "C" OLVAN_Boolean OLVAN_Dravix_create_entity(OLVAN_Dravix *self,
                                                                          const char *text) {
     count_call(Export::CreateEntity);
     olvan_standin::remember_entity_call(entity_name, file_name, text);
+    const olvan_standin::ServiceCall call(self);
+    if (self != nullptr && !call.live()) {
+        return 0;
+    }
     const int forced = forced_result(Export::CreateEntity);
     if (forced >= 0) {
         return static_cast<OLVAN_Boolean>(forced);
@@ -49,6 +53,10 @@ extern "C" OLVAN_Boolean OLVAN_Dravix_create_entity(OLVAN_Dravix *self,
 
 extern "C" OLVAN_Boolean OLVAN_Dravix_delete_entity(OLVAN_Dravix *self, const char *entity_name) {
     count_call(Export::DeleteEntity);
+    const olvan_standin::ServiceCall call(self);
+    if (self != nullptr && !call.live()) {
+        return 0;
+    }
     const int forced = forced_result(Export::DeleteEntity);
     if (forced >= 0) {
         return static_cast<OLVAN_Boolean>(forced);

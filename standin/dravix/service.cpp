@@ -1,10 +1,12 @@
 /* Making, deleting, starting and stopping services. */
 #include "dravix/service.h"
 
+#include <atomic>
+#include <condition_variable>
 #include <new>
+#include <unordered_map>
 #include <utility>
 
-#include "common/pointer_ledger.h"
 #include "dravix/controls.h"
 #include "olvan_standin_control.h"
 
@@ -15,14 +17,106 @@ using olvan_standin::ServiceState;
 
 namespace {
 
-// Services alive now, so that a double delete is refused rather than a crash
-// and so that tests can count leaks.
-olvan_standin::PointerLedger &live_services() {
-    static auto *ledger = new olvan_standin::PointerLedger();
-    return *ledger;
+// Services alive now, each with the number of calls running on it, so that a
+// double delete or a call on a deleted service is refused and counted rather
+// than a crash, and so that tests can count leaks.
+class ServiceRegistry {
+public:
+    bool add(const OLVAN_Dravix *service) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        try {
+            services_.emplace(service, Entry{});
+        } catch (const std::bad_alloc &) {
+            return false;
+        }
+        return true;
+    }
+
+    // True when the service was live and is now forgotten. From here on calls
+    // on it are dead; a delete that overlaps calls in progress is counted,
+    // then waits for them to leave, so the stand-in itself never crashes.
+    bool remove(const OLVAN_Dravix *service) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        const auto found = services_.find(service);
+        if (found == services_.end() || found->second.deleting) {
+            dead_calls_.fetch_add(1, std::memory_order_relaxed);
+            return false;
+        }
+        found->second.deleting = true;
+        if (found->second.in_flight > 0) {
+            dead_calls_.fetch_add(1, std::memory_order_relaxed);
+            left_.wait(lock, [&] { return services_.at(service).in_flight == 0; });
+        }
+        services_.erase(service);
+        return true;
+    }
+
+    bool enter(const OLVAN_Dravix *service) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        const auto found = services_.find(service);
+        if (found == services_.end() || found->second.deleting) {
+            dead_calls_.fetch_add(1, std::memory_order_relaxed);
+            return false;
+        }
+        ++found->second.in_flight;
+        return true;
+    }
+
+    void leave(const OLVAN_Dravix *service) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (--services_.at(service).in_flight == 0) {
+            left_.notify_all();
+        }
+    }
+
+    bool contains(const OLVAN_Dravix *service) const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        const auto found = services_.find(service);
+        return found != services_.end() && !found->second.deleting;
+    }
+
+    long live() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return static_cast<long>(services_.size());
+    }
+
+    long dead_calls() const { return dead_calls_.load(); }
+    void reset_dead_calls() { dead_calls_.store(0); }
+
+private:
+    struct Entry {
+        long in_flight = 0;
+        bool deleting = false;
+    };
+
+    mutable std::mutex mutex_;
+    std::condition_variable left_;
+    std::unordered_map<const OLVAN_Dravix *, Entry> services_;
+    std::atomic<long> dead_calls_{0};
+};
+
+ServiceRegistry &live_services() {
+    // Never destroyed: a JVM may still delete services on its exit path.
+    static auto *registry = new ServiceRegistry();
+    return *registry;
 }
 
 }  // namespace
+
+namespace olvan_standin {
+
+ServiceCall::ServiceCall(OLVAN_Dravix *service)
+    : service_(service), live_(service != nullptr && live_services().enter(service)) {}
+
+ServiceCall::~ServiceCall() {
+    if (live_) {
+        live_services().leave(service_);
+    }
+}
+
+void reset_dead_service_calls() { live_services().reset_dead_calls(); }
+
+}  // namespace olvan_standin
 
 extern "C" OLVAN_Dravix *OLVAN_Dravix_new(const OLVAN_DravixProperty *property) {
     count_call(Export::New);
@@ -50,8 +144,7 @@ extern "C" OLVAN_Boolean OLVAN_Dravix_delete(OLVAN_Dravix *self) {
         return 0;
     }
     {
-        // Wait for any call still running on it; a started service is stopped
-        // by being destroyed.
+        // A started service is stopped by being destroyed.
         std::lock_guard<std::mutex> lock(self->mutex);
         self->state = ServiceState::Stopped;
     }
@@ -61,6 +154,10 @@ extern "C" OLVAN_Boolean OLVAN_Dravix_delete(OLVAN_Dravix *self) {
 
 extern "C" OLVAN_Boolean OLVAN_Dravix_start(OLVAN_Dravix *self) {
     count_call(Export::Start);
+    const olvan_standin::ServiceCall call(self);
+    if (self != nullptr && !call.live()) {
+        return 0;
+    }
     const int forced = forced_result(Export::Start);
     if (forced >= 0) {
         return static_cast<OLVAN_Boolean>(forced);
@@ -78,6 +175,10 @@ extern "C" OLVAN_Boolean OLVAN_Dravix_start(OLVAN_Dravix *self) {
 
 extern "C" OLVAN_Boolean OLVAN_Dravix_stop(OLVAN_Dravix *self) {
     count_call(Export::Stop);
+    const olvan_standin::ServiceCall call(self);
+    if (self != nullptr && !call.live()) {
+        return 0;
+    }
     const int forced = forced_result(Export::Stop);
     if (forced >= 0) {
         return static_cast<OLVAN_Boolean>(forced);
@@ -94,6 +195,8 @@ extern "C" OLVAN_Boolean OLVAN_Dravix_stop(OLVAN_Dravix *self) {
 }
 
 extern "C" long olvan_dravix_live_services(void) { return live_services().live(); }
+
+extern "C" long olvan_dravix_dead_service_calls(void) { return live_services().dead_calls(); }
 
 extern "C" int olvan_dravix_service_state(void *service) {
     auto *self = static_cast<OLVAN_Dravix *>(service);

@@ -15,6 +15,28 @@ namespace olvan_standin {
 
 enum class ServiceState { Created = 0, Started = 1, Stopped = 2 };
 
+// Brackets one export's work on a service. A pointer that is not a live
+// service (deleted, or never made) is not touched: the call counts as a call
+// on a dead service and must fail. Null is no service and is not counted.
+// OLVAN_Dravix_delete counts a delete that overlaps a call in progress the
+// same way, then waits for that call before freeing.
+class ServiceCall {
+public:
+    explicit ServiceCall(OLVAN_Dravix *service);
+    ~ServiceCall();
+    ServiceCall(const ServiceCall &) = delete;
+    ServiceCall &operator=(const ServiceCall &) = delete;
+
+    bool live() const { return live_; }
+
+private:
+    OLVAN_Dravix *service_;
+    bool live_;
+};
+
+// Part of the control reset: the count of calls on dead services starts anew.
+void reset_dead_service_calls();
+
 }  // namespace olvan_standin
 
 struct OLVAN_Dravix {

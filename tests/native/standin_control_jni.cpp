@@ -155,6 +155,10 @@ JNIEXPORT jlong JNICALL Java_com_olvan_dravix_testing_StandIn_liveServices(JNIEn
     return olvan_dravix_live_services();
 }
 
+JNIEXPORT jlong JNICALL Java_com_olvan_dravix_testing_StandIn_deadServiceCalls(JNIEnv *, jclass) {
+    return olvan_dravix_dead_service_calls();
+}
+
 JNIEXPORT jbyteArray JNICALL Java_com_olvan_dravix_testing_StandIn_lastRecord(JNIEnv *env, jclass) {
     unsigned char record[sizeof(OLVAN_DravixProperty)];
     if (olvan_dravix_last_record(record) == 0) {

@@ -10,7 +10,8 @@ import org.junit.jupiter.api.extension.ExtensionContext;
 /**
  * Resets the stand-in's controls before each test and proves afterwards that
  * nothing the test made is still alive: no middleware string, no configuration
- * text, no service, and no string freed twice or from elsewhere.
+ * text, no service, no string freed twice or from elsewhere, and no call that
+ * reached a deleted service.
  */
 public final class LedgerExtension implements BeforeEachCallback, AfterEachCallback {
     @Override
@@ -20,10 +21,14 @@ public final class LedgerExtension implements BeforeEachCallback, AfterEachCallb
 
     @Override
     public void afterEach(ExtensionContext context) {
+        // Read the counters that reset() clears before clearing them.
+        long badFrees = StandIn.badFrees();
+        long deadServiceCalls = StandIn.deadServiceCalls();
         StandIn.reset();
         assertEquals(0, StandIn.liveStrings(), "middleware strings still alive");
         assertEquals(0, StandIn.liveTexts(), "configuration texts not freed");
         assertEquals(0, StandIn.liveServices(), "services not deleted");
-        assertEquals(0, StandIn.badFrees(), "strings freed twice or not from DDS_String_dup");
+        assertEquals(0, badFrees, "strings freed twice or not from DDS_String_dup");
+        assertEquals(0, deadServiceCalls, "calls on a deleted service");
     }
 }

@@ -57,6 +57,13 @@ public final class StandIn {
 
     public static native long liveServices();
 
+    /**
+     * Calls that named a deleted (or never made) service, and deletes that
+     * overlapped a call still running on the same service, since reset. The
+     * stand-in refuses them; the real library would touch freed memory.
+     */
+    public static native long deadServiceCalls();
+
     /** The 256 bytes of the last record given to OLVAN_Dravix_new, or null if it was null or none since reset. */
     public static native byte[] lastRecord();
 
