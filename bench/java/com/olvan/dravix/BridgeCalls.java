@@ -1,0 +1,55 @@
+package com.olvan.dravix;
+
+/**
+ * The bridge's package-private natives, reachable from the benchmark: the
+ * benchmark times the exports themselves, not the Java API's locking around
+ * them.
+ */
+public final class BridgeCalls {
+    private BridgeCalls() {
+    }
+
+    public static long newRecord() {
+        return DravixProperty.DravixProperty_new();
+    }
+
+    public static void deleteRecord(long record) {
+        DravixProperty.DravixProperty_delete(record);
+    }
+
+    public static void toNative(DravixProperty property, long record) {
+        property.DravixProperty_to_native(record);
+    }
+
+    public static boolean checkNative(long record, long testCase) {
+        return DravixProperty.DravixProperty_check_native(record, testCase);
+    }
+
+    public static long newService(long record) {
+        return Dravix.Dravix_new(record);
+    }
+
+    public static void deleteService(long service) {
+        Dravix.Dravix_delete(service);
+    }
+
+    public static void start(long service) {
+        Dravix.Dravix_start(service);
+    }
+
+    public static void stop(long service) {
+        Dravix.Dravix_stop(service);
+    }
+
+    public static void createEntity(long service, String name, String configuration) {
+        Dravix.Dravix_create_entity(service, name, configuration);
+    }
+
+    public static void deleteEntity(long service, String name) {
+        Dravix.Dravix_delete_entity(service, name);
+    }
+
+    public static String getConfiguration(long service) {
+        return Dravix.Dravix_get_configuration(service);
+    }
+}

@@ -1,0 +1,153 @@
+package com.olvan.dravix.bench;
+
+import com.olvan.dravix.DravixProperty;
+import java.io.IOException;
+import java.nio.charset.StandardCharsets;
+import java.nio.file.Files;
+import java.nio.file.Path;
+import java.util.Arrays;
+import java.util.Properties;
+
+/** The inputs the benchmark feeds to the bridge and its floor. */
+final class Workloads {
+    /** Default settings, shared: the conversion only reads them. */
+    static final DravixProperty DEFAULTS = new DravixProperty();
+
+    private Workloads() {
+    }
+
+    static DravixProperty defaults() {
+        return new DravixProperty();
+    }
+
+    /** Every field set: 4 configuration strings and 8 user environment entries. */
+    static DravixProperty full() {
+        DravixProperty p = new DravixProperty()
+                .setCfgFile("/etc/dravix/service.xml")
+                .setCfgStrings("<route from=\"in\" to=\"out\"/>", "<route from=\"out\" to=\"audit\"/>",
+                        "<log level=\"warning\"/>", "<limits queue=\"4096\"/>")
+                .setServiceName("orders")
+                .setApplicationName("order-router")
+                .setEnforceXsdValidation(false)
+                .setServiceVerbosity(DravixProperty.LOG_VERBOSITY_INFO)
+                .setDdsVerbosity(DravixProperty.LOG_VERBOSITY_EXCEPTIONS)
+                .setDomainIdBase(7)
+                .setPluginSearchPath("/opt/dravix/plugins:/usr/lib/dravix")
+                .setDontStartService(true)
+                .setEnableAdministration(true)
+                .setAdministrationDomainId(9)
+                .setEnableMonitoring(true)
+                .setMonitoringDomainId(10)
+                .setSkipDefaultFiles(true)
+                .setIdentifyExecution(true);
+        Properties env = p.getUserEnvironment();
+        for (int i = 0; i < 8; i++) {
+            env.setProperty("DRAVIX_VARIABLE_" + i, "value-" + i + "/some/path");
+        }
+        return p;
+    }
+
+    /** Default settings with a user environment of n entries. */
+    static DravixProperty userEnvironment(int n) {
+        DravixProperty p = new DravixProperty();
+        Properties env = p.getUserEnvironment();
+        for (int i = 0; i < n; i++) {
+            env.setProperty(String.format("DRAVIX_VARIABLE_%06d", i), String.format("value-%06d/some/path", i));
+        }
+        return p;
+    }
+
+    /** Default settings with n configuration strings. */
+    static DravixProperty cfgStrings(int n) {
+        String[] strings = new String[n];
+        for (int i = 0; i < n; i++) {
+            strings[i] = String.format("<route id=\"r%06d\" from=\"in\" to=\"out\"/>", i);
+        }
+        return new DravixProperty().setCfgStrings(strings);
+    }
+
+    /** The settings that self-check case 1 expects. */
+    static DravixProperty selfCheckCase1() {
+        DravixProperty p = new DravixProperty()
+                .setCfgFile("cfg_file")
+                .setCfgStrings("cfg_string0", "cfg_string1")
+                .setServiceName("service_name")
+                .setApplicationName("application_name")
+                .setEnforceXsdValidation(false)
+                .setServiceVerbosity(42)
+                .setDdsVerbosity(43)
+                .setDomainIdBase(44)
+                .setPluginSearchPath("plugin_search_path")
+                .setDontStartService(true)
+                .setEnableAdministration(true)
+                .setAdministrationDomainId(9)
+                .setEnableMonitoring(true)
+                .setMonitoringDomainId(10)
+                .setSkipDefaultFiles(true)
+                .setIdentifyExecution(true);
+        p.getUserEnvironment().setProperty("name1", "value1");
+        p.getUserEnvironment().setProperty("name2", "value2");
+        return p;
+    }
+
+    /** Exactly {@code size} bytes of ASCII configuration text. */
+    static String ascii(int size) {
+        StringBuilder block = new StringBuilder();
+        for (int i = 0; block.length() < 64 * 1024; i++) {
+            block.append(String.format("<route id=\"r%05d\" from=\"in/orders\" to=\"out/audit\" retries=\"3\"/>%n", i));
+        }
+        return new String(tile(block.toString().getBytes(StandardCharsets.US_ASCII), size),
+                StandardCharsets.ISO_8859_1);
+    }
+
+    /** Repeats the block up to exactly size bytes (quick even in an interpreter). */
+    private static byte[] tile(byte[] block, int size) {
+        byte[] text = new byte[size];
+        for (int at = 0; at < size; at += block.length) {
+            System.arraycopy(block, 0, text, at, Math.min(block.length, size - at));
+        }
+        return text;
+    }
+
+    /**
+     * Exactly {@code size} bytes of standard UTF-8 with characters of every
+     * length: ASCII markup, two- and three-byte letters and signs, and
+     * supplementary characters in four bytes, which the JVM's own decoder
+     * cannot read.
+     */
+    static byte[] supplementaryUtf8(int size) {
+        byte[] line = "<note lang=\"mixed\">Grüße € 日本語 😀 𝄞 route-0001</note>\n"
+                .getBytes(StandardCharsets.UTF_8);
+        byte[] block = new byte[line.length * 1024];
+        for (int at = 0; at < block.length; at += line.length) {
+            System.arraycopy(line, 0, block, at, line.length);
+        }
+        byte[] text = tile(block, size);
+        // Never end inside a sequence: blank out a cut-off tail.
+        int whole = size / line.length * line.length;
+        Arrays.fill(text, whole, size, (byte) ' ');
+        // Small sizes: make sure one supplementary character is there at all.
+        if (size < line.length && size >= 4) {
+            byte[] smile = "😀".getBytes(StandardCharsets.UTF_8);
+            System.arraycopy(smile, 0, text, 0, smile.length);
+        }
+        return text;
+    }
+
+    static Path writeTemp(byte[] bytes) throws IOException {
+        Path file = Files.createTempFile("dravix-bench-", ".xml");
+        file.toFile().deleteOnExit();
+        Files.write(file, bytes);
+        return file;
+    }
+
+    static String sizeLabel(long bytes) {
+        if (bytes >= 1 << 20 && bytes % (1 << 20) == 0) {
+            return (bytes >> 20) + " MiB";
+        }
+        if (bytes >= 1 << 10 && bytes % (1 << 10) == 0) {
+            return (bytes >> 10) + " KiB";
+        }
+        return bytes + " B";
+    }
+}
