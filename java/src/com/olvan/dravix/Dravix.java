@@ -3,6 +3,7 @@ package com.olvan.dravix;
 import com.olvan.dravix.infrastructure.DravixException;
 import com.olvan.dravix.infrastructure.OutOfResourcesException;
 import java.lang.ref.Cleaner;
+import java.lang.ref.Reference;
 import java.util.Objects;
 import java.util.concurrent.locks.Lock;
 import java.util.concurrent.locks.ReentrantReadWriteLock;
@@ -111,7 +112,7 @@ public final class Dravix implements AutoCloseable {
         try {
             Dravix_start(handles.service);
         } finally {
-            lock.unlock();
+            release(lock);
         }
     }
 
@@ -127,7 +128,7 @@ public final class Dravix implements AutoCloseable {
         try {
             Dravix_stop(handles.service);
         } finally {
-            lock.unlock();
+            release(lock);
         }
     }
 
@@ -149,7 +150,7 @@ public final class Dravix implements AutoCloseable {
         try {
             Dravix_create_entity(handles.service, name, configuration);
         } finally {
-            lock.unlock();
+            release(lock);
         }
     }
 
@@ -167,7 +168,7 @@ public final class Dravix implements AutoCloseable {
         try {
             Dravix_delete_entity(handles.service, name);
         } finally {
-            lock.unlock();
+            release(lock);
         }
     }
 
@@ -183,7 +184,7 @@ public final class Dravix implements AutoCloseable {
         try {
             return Dravix_get_configuration(handles.service);
         } finally {
-            lock.unlock();
+            release(lock);
         }
     }
 
@@ -213,6 +214,21 @@ public final class Dravix implements AutoCloseable {
             }
         } finally {
             lock.unlock();
+        }
+    }
+
+    /**
+     * Ends a call begun with {@link #acquire()}. The fence keeps this object
+     * reachable until the native call has returned: the handle is read before
+     * the call and nothing after it mentions the object, so without the fence
+     * compiled code lets the object go during the call, and the Cleaner frees
+     * the service under the library's feet.
+     */
+    private void release(Lock lock) {
+        try {
+            lock.unlock();
+        } finally {
+            Reference.reachabilityFence(this);
         }
     }
 
