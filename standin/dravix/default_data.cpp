@@ -17,7 +17,9 @@ constexpr void fill_library_bytes(uint8_t (&bytes)[N]) {
     }
 }
 
-constexpr int32_t kWarnings = 2;
+// Bit-mask style: each level includes the ones below it. Java's constants
+// (DravixProperty.LOG_VERBOSITY_*) are these numbers and are passed unchanged.
+constexpr int32_t kWarnings = 3;
 
 constexpr OLVAN_DravixProperty make_default() {
     OLVAN_DravixProperty p{};
@@ -43,6 +45,6 @@ const OLVAN_DravixProperty OLVAN_DRAVIX_PROPERTY_DEFAULT = make_default();
 const int32_t OLVAN_DRAVIX_LOG_VERBOSITY_SILENT = 0;
 const int32_t OLVAN_DRAVIX_LOG_VERBOSITY_EXCEPTIONS = 1;
 const int32_t OLVAN_DRAVIX_LOG_VERBOSITY_WARNINGS = kWarnings;
-const int32_t OLVAN_DRAVIX_LOG_VERBOSITY_INFO = 4;
+const int32_t OLVAN_DRAVIX_LOG_VERBOSITY_INFO = 7;
 
 }
