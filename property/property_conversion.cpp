@@ -128,6 +128,9 @@ JNIEXPORT void JNICALL Java_com_olvan_dravix_DravixProperty_DravixProperty_1to_1
         return;
     }
     ScopedLocalRef<jclass> cls(env, env->GetObjectClass(self));
+    if (!cls) {
+        return;  // nothing to read fields from; the JVM's error, if any, stays
+    }
     for (const FieldRule &rule : kFieldRules) {
         if (!convert_field(env, self, cls.get(), rule, record)) {
             return;

@@ -167,6 +167,25 @@ JNIEXPORT jbyteArray JNICALL Java_com_olvan_dravix_testing_StandIn_lastRecord(JN
     return byte_array(env, record, sizeof record);
 }
 
+JNIEXPORT jbyteArray JNICALL Java_com_olvan_dravix_testing_StandIn_defaultRecord(JNIEnv *env, jclass) {
+    return byte_array(env, &OLVAN_DRAVIX_PROPERTY_DEFAULT, sizeof OLVAN_DRAVIX_PROPERTY_DEFAULT);
+}
+
+JNIEXPORT jintArray JNICALL Java_com_olvan_dravix_testing_StandIn_verbosityLevels(JNIEnv *env, jclass) {
+    const jint levels[] = {OLVAN_DRAVIX_LOG_VERBOSITY_SILENT, OLVAN_DRAVIX_LOG_VERBOSITY_EXCEPTIONS,
+                           OLVAN_DRAVIX_LOG_VERBOSITY_WARNINGS, OLVAN_DRAVIX_LOG_VERBOSITY_INFO};
+    jintArray array = env->NewIntArray(4);
+    if (array == nullptr) {
+        return nullptr;
+    }
+    env->SetIntArrayRegion(array, 0, 4, levels);
+    if (env->ExceptionCheck()) {
+        env->DeleteLocalRef(array);
+        return nullptr;
+    }
+    return array;
+}
+
 JNIEXPORT jbyteArray JNICALL Java_com_olvan_dravix_testing_StandIn_lastEntityNameBytes(JNIEnv *env, jclass) {
     return c_string_bytes(env, olvan_dravix_last_entity_name());
 }

@@ -67,6 +67,12 @@ public final class StandIn {
     /** The 256 bytes of the last record given to OLVAN_Dravix_new, or null if it was null or none since reset. */
     public static native byte[] lastRecord();
 
+    /** The 256 bytes of the library's OLVAN_DRAVIX_PROPERTY_DEFAULT. */
+    public static native byte[] defaultRecord();
+
+    /** The library's exported verbosity levels: SILENT, EXCEPTIONS, WARNINGS, INFO. */
+    public static native int[] verbosityLevels();
+
     /** Entity name of the last create_entity call, one char per byte; null if none. */
     public static String lastEntityName() {
         return latin1(lastEntityNameBytes());
