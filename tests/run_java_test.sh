@@ -8,13 +8,21 @@ java=$1 libdir=$2 classpath=$3 console=$4
 shift 4
 out=$(mktemp)
 trap 'rm -f "$out"' EXIT
-"$java" -Xcheck:jni -Djava.library.path="$libdir" ${OLVAN_JAVA_OPTIONS:-} \
+# In a sanitizer build the JVM gets the sanitizer runtimes (sanitizer/sanitized.sh).
+"$(dirname "$0")/sanitizer/sanitized.sh" "$java" -Xcheck:jni -Djava.library.path="$libdir" ${OLVAN_JAVA_OPTIONS:-} \
   -jar "$console" --class-path "$classpath" --disable-banner --details=tree \
   --fail-if-no-tests --disable-ansi-colors "$@" >"$out" 2>&1
 status=$?
 cat "$out"
 if grep -q -E 'WARNING in native method|JNI local refs|FATAL ERROR in native method' "$out"; then
   echo "FAILED: the JNI checker reported a problem (lines above)"
+  exit 1
+fi
+# A sanitizer report fails the run whatever the exit status says: options from
+# the environment may make the sanitizers recover or change their exit codes.
+if [ -n "${OLVAN_SANITIZER_PRELOAD:-}" ] &&
+   grep -q -E 'ERROR: AddressSanitizer|ERROR: LeakSanitizer|runtime error:' "$out"; then
+  echo "FAILED: a sanitizer reported a problem (lines above)"
   exit 1
 fi
 exit $status

@@ -1,9 +1,15 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the C++ suites and the Java suites
-# (each in a JVM under -Xcheck:jni). CTest prints its summary last.
+# (each in a JVM under -Xcheck:jni), first in the plain build, then in the
+# sanitizer build (preset asan: ASan and UBSan, the Java suite in a JVM with
+# the runtimes preloaded). A failure stops at once; the summary of the last
+# CTest run prints last.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/ensure_deps.sh
 cmake --preset default
 cmake --build --preset default
 ctest --preset default
+cmake --preset asan
+cmake --build --preset asan
+ctest --preset asan
