@@ -8,8 +8,12 @@ import java.io.InputStreamReader;
 import java.nio.charset.StandardCharsets;
 import java.nio.file.Path;
 import java.util.ArrayList;
+import java.util.Enumeration;
 import java.util.List;
 import java.util.Locale;
+import java.util.Properties;
+import java.util.function.Supplier;
+import java.util.regex.Pattern;
 
 /**
  * Measures every export of the bridge against its floor (see {@link Floor}) in
@@ -25,25 +29,35 @@ import java.util.Locale;
  * DravixBench            the full benchmark
  * DravixBench --quick    every operation a few times on small inputs, with all
  *                        sanity checks: a smoke test, not a measurement
+ * DravixBench --only RE  only the operations whose names match RE (no child
+ *                        processes): for looking into one figure
  * </pre>
  */
 public final class DravixBench {
     static final int MIB = 1 << 20;
 
     private final boolean quick;
+    /** Measures only the operations whose names match, when set (--only REGEX, for investigations). */
+    private final Pattern only;
     private final List<Report.Row> rows = new ArrayList<>();
+    private final List<String> notes = new ArrayList<>();
 
-    private DravixBench(boolean quick) {
+    private DravixBench(boolean quick, Pattern only) {
         this.quick = quick;
+        this.only = only;
     }
 
     public static void main(String[] args) throws Exception {
         boolean quick = false;
         boolean xcheckChild = false;
+        Pattern only = null;
         for (int i = 0; i < args.length; i++) {
             switch (args[i]) {
                 case "--quick":
                     quick = true;
+                    break;
+                case "--only":
+                    only = Pattern.compile(args[++i]);
                     break;
                 case "--xcheck-child":
                     xcheckChild = true;
@@ -55,7 +69,7 @@ public final class DravixBench {
                     throw new IllegalArgumentException("unknown argument " + args[i]);
             }
         }
-        DravixBench bench = new DravixBench(quick);
+        DravixBench bench = new DravixBench(quick, only);
         if (xcheckChild) {
             bench.userEnvironmentPerEntry(" (-Xcheck:jni)");
             Report.printMachineRows(bench.rows);
@@ -63,9 +77,15 @@ public final class DravixBench {
         }
         Report.printMachine();
         bench.runAll();
-        bench.rows.addAll(bench.xcheckInChild());
-        Report.print(bench.rows);
-        PeakMemory.report(quick ? MIB : 64 * MIB);
+        if (only == null) {
+            bench.rows.addAll(bench.xcheckInChild());
+        }
+        bench.growthNote(bench.rows, "user environment, ", " entries");
+        bench.growthNote(bench.rows, "user environment, ", " entries (-Xcheck:jni)");
+        Report.print(bench.rows, bench.notes);
+        if (only == null) {
+            PeakMemory.report(quick ? MIB : 64 * MIB, !quick);
+        }
     }
 
     private void runAll() throws IOException {
@@ -80,15 +100,15 @@ public final class DravixBench {
 
     private Harness.Plan plan(Size size) {
         if (quick) {
-            return new Harness.Plan(2, 1, 2);
+            return new Harness.Plan(2, 1, 2, true);
         }
         switch (size) {
             case SMALL:
-                return new Harness.Plan(40, 7, 31);
+                return new Harness.Plan(40, 7, 31, false);
             case MEDIUM:
-                return new Harness.Plan(10, 5, 15);
+                return new Harness.Plan(10, 5, 15, false);
             default:
-                return new Harness.Plan(2, 5, 5);
+                return new Harness.Plan(2, 5, 5, false);
         }
     }
 
@@ -102,8 +122,17 @@ public final class DravixBench {
         return quick && n >= MIB ? n / 1024 : n;
     }
 
-    private void add(String name, String unit, Harness.Result result, double target) {
-        Report.Row row = new Report.Row(name, unit, result, target);
+    private boolean wanted(String name) {
+        return only == null || only.matcher(name).find();
+    }
+
+    private void add(String name, String unit, Supplier<Harness.Result> measure, double target) {
+        if (!wanted(name)) {
+            return;
+        }
+        Harness.Result result = measure.get();
+        // A smoke run's figures come from a cold JVM: printed, never judged.
+        Report.Row row = new Report.Row(name, unit, result, quick ? Double.NaN : target);
         rows.add(row);
         System.out.println(row.format());
     }
@@ -140,9 +169,9 @@ public final class DravixBench {
                 return System.nanoTime() - t0;
             };
             add("start+stop vs two empty natives", "pair",
-                    Harness.compare(bridge, empty, k, false, plan(Size.SMALL)), Double.NaN);
+                    () -> Harness.compare(bridge, empty, k, false, plan(Size.SMALL)), Double.NaN);
             add("start+stop vs the service calls alone", "pair",
-                    Harness.compare(bridge, sameCalls, k, false, plan(Size.SMALL)), Double.NaN);
+                    () -> Harness.compare(bridge, sameCalls, k, false, plan(Size.SMALL)), Double.NaN);
         } finally {
             BridgeCalls.deleteService(service);
             BridgeCalls.deleteRecord(record);
@@ -174,16 +203,19 @@ public final class DravixBench {
     }
 
     private void conversions() {
+        if (!wanted("to_native")) {
+            return;
+        }
         Checks.conversion(Workloads.defaults(), 0, 0);
         Checks.passesSelfCheck(Workloads.defaults(), 0);
         Checks.conversion(Workloads.full(), 8, 4);
         long[] records = new long[200];
-        add("to_native, default settings", "call", Harness.compare(
+        add("to_native, default settings", "call", () -> Harness.compare(
                 () -> convertBatch(Workloads.DEFAULTS, records, true),
                 () -> convertBatch(Workloads.DEFAULTS, records, false),
                 records.length, false, plan(Size.SMALL)), 1.15);
         DravixProperty full = Workloads.full();
-        add("to_native, full settings (8 env, 4 cfgStrings)", "call", Harness.compare(
+        add("to_native, full settings (8 env, 4 cfgStrings)", "call", () -> Harness.compare(
                 () -> convertBatch(full, records, true),
                 () -> convertBatch(full, records, false),
                 records.length, false, plan(Size.SMALL)), 1.15);
@@ -191,52 +223,113 @@ public final class DravixBench {
 
     /**
      * The cost of one entry: converting settings with n entries minus
-     * converting default settings, both in the same sample, over n.
+     * converting default settings, over n.
      */
     private Harness.Result perEntry(DravixProperty p, int n, Size size) {
         int k = Math.max(1, 2000 / n);
         long[] records = new long[k];
-        return Harness.compare(
-                () -> difference(convertBatch(p, records, true), convertBatch(Workloads.DEFAULTS, records, true)),
-                () -> difference(convertBatch(p, records, false), convertBatch(Workloads.DEFAULTS, records, false)),
+        return Harness.compareDifference(
+                () -> convertBatch(p, records, true),
+                () -> convertBatch(Workloads.DEFAULTS, records, true),
+                () -> convertBatch(p, records, false),
+                () -> convertBatch(Workloads.DEFAULTS, records, false),
                 (double) k * n, size != Size.SMALL, plan(size));
-    }
-
-    /**
-     * A smoke run measures a cold JVM once, where the base may well take longer
-     * than the whole; a real run must never see that, and the harness rejects it.
-     */
-    private long difference(long whole, long base) {
-        return quick ? Math.max(1, whole - base) : whole - base;
     }
 
     private void userEnvironmentPerEntry(String suffix) {
         int[] sizes = {10, 1000, 100_000};
         for (int n : sizes) {
             int count = entries(n);
+            String name = String.format("user environment, %,d entries%s", count, suffix);
+            if (!wanted(name)) {
+                continue;
+            }
             DravixProperty p = Workloads.userEnvironment(count);
             Checks.conversion(p, count, 0);
             Size size = count <= 10 ? Size.SMALL : count <= 1000 ? Size.MEDIUM : Size.LARGE;
-            add(String.format("user environment, %,d entries%s", count, suffix), "entry",
-                    perEntry(p, count, size), 1.15);
+            add(name, "entry",
+                    () -> perEntry(p, count, size), 1.15);
         }
+        if (suffix.isEmpty() && wanted("user environment")) {
+            javaWalkNote(entries(1000), entries(100_000));
+        }
+    }
+
+    /**
+     * What the JVM's own side of the walk costs per entry (propertyNames, the
+     * enumeration, getProperty, and one character of each key and value read
+     * as GetStringUTFChars must read them all; no JNI), small against large:
+     * the part of any growth of the per-entry cost that lies in the JVM's data
+     * outgrowing the caches, which neither floor nor bridge can avoid.
+     */
+    private void javaWalkNote(int small, int large) {
+        double[] perEntry = new double[2];
+        int[] sizes = {small, large};
+        for (int s = 0; s < 2; s++) {
+            Properties env = Workloads.userEnvironment(sizes[s]).getUserEnvironment();
+            double[] samples = new double[quick ? 3 : 31];
+            long total = 0;
+            for (int i = -samples.length; i < samples.length; i++) {  // the first half warms up
+                long t0 = System.nanoTime();
+                for (Enumeration<?> keys = env.propertyNames(); keys.hasMoreElements(); ) {
+                    String key = (String) keys.nextElement();
+                    String value = env.getProperty(key);
+                    total += key.charAt(key.length() - 1) + value.charAt(value.length() - 1);
+                }
+                if (i >= 0) {
+                    samples[i] = (System.nanoTime() - t0) / (double) sizes[s];
+                }
+            }
+            if (total == 0) {
+                throw new IllegalStateException("the walk saw no values");
+            }
+            perEntry[s] = Harness.median(samples);
+        }
+        notes.add(format("JVM side of the walk alone (Java, no JNI): %.0f ns per entry at %,d entries, %.0f ns at %,d",
+                perEntry[0], small, perEntry[1], large));
+    }
+
+    /** Per-entry cost at the largest size over that at the smallest, for the rows named like prefix. */
+    private void growthNote(List<Report.Row> all, String prefix, String suffix) {
+        Report.Row first = null;
+        Report.Row last = null;
+        for (Report.Row row : all) {
+            if (row.name.startsWith(prefix) && row.name.endsWith(suffix)) {
+                first = first == null ? row : first;
+                last = row;
+            }
+        }
+        if (first == null || first == last) {
+            return;
+        }
+        notes.add(format("per-entry growth, %s to %s%s: bridge x%.2f, floor x%.2f",
+                first.name.substring(prefix.length()).replace(suffix, ""),
+                last.name.substring(prefix.length()).replace(suffix, ""), suffix,
+                last.result.bridgeNanos / first.result.bridgeNanos, last.result.floorNanos / first.result.floorNanos));
     }
 
     private void cfgStringsPerEntry() {
         int count = entries(100_000);
+        String name = String.format("cfgStrings, %,d entries", count);
+        if (!wanted(name)) {
+            return;
+        }
         DravixProperty p = Workloads.cfgStrings(count);
         Checks.conversion(p, 0, count);
-        add(String.format("cfgStrings, %,d entries", count), "entry", perEntry(p, count, Size.LARGE), 1.15);
+        add(name, "entry", () -> perEntry(p, count, Size.LARGE), 1.15);
     }
 
     private void selfCheck() {
+        if (!wanted("check_native")) {
+            return;
+        }
         DravixProperty p = Workloads.selfCheckCase1();
         Checks.passesSelfCheck(p, 1);
         long record = BridgeCalls.newRecord();
         try {
             BridgeCalls.toNative(p, record);
             int k = 1000;
-            add("check_native, case 1", "call", Harness.compare(
+            add("check_native, case 1", "call", () -> Harness.compare(
                     () -> {
                         long t0 = System.nanoTime();
                         for (int i = 0; i < k; i++) {
@@ -298,6 +391,10 @@ public final class DravixBench {
     private void entities() {
         for (int size : new int[] {16, MIB, 64 * MIB}) {
             int n = bytes(size);
+            String name = "create_entity, " + Workloads.sizeLabel(n) + " of text";
+            if (!wanted(name)) {
+                continue;
+            }
             String text = Workloads.ascii(n);
             try (Service service = new Service()) {
                 Checks.entityCreation(service.handle, text);
@@ -307,7 +404,7 @@ public final class DravixBench {
                     names[i] = "bench-entity-" + i;
                 }
                 Size s = n <= 1024 ? Size.SMALL : n <= MIB ? Size.MEDIUM : Size.LARGE;
-                add("create_entity, " + Workloads.sizeLabel(n) + " of text", "call", Harness.compare(
+                add(name, "call", () -> Harness.compare(
                         createBatch(service.handle, names, text, true),
                         createBatch(service.handle, names, text, false),
                         k, s != Size.SMALL, plan(s)), 1.10);
@@ -341,30 +438,43 @@ public final class DravixBench {
     private void configurations() throws IOException {
         for (int size : new int[] {16, MIB, 64 * MIB}) {
             int n = bytes(size);
+            if (!wanted(configurationName(n, ASCII))) {
+                continue;
+            }
             String text = Workloads.ascii(n);
             try (Service service = new Service()) {
                 BridgeCalls.createEntity(service.handle, "payload", text);
                 Checks.asciiConfiguration(service.handle, text);
-                measureConfiguration(service.handle, n, "ASCII", 1.10);
+                measureConfiguration(service.handle, n, ASCII, 1.10);
             }
         }
         for (int size : new int[] {16, MIB, 64 * MIB}) {
             int n = bytes(size);
+            if (!wanted(configurationName(n, SUPPLEMENTARY))) {
+                continue;
+            }
             byte[] utf8 = Workloads.supplementaryUtf8(n);
             Path file = Workloads.writeTemp(utf8);
             try (Service service = new Service()) {
                 // From a file: a Java string would reach the service as modified UTF-8.
                 BridgeCalls.createEntity(service.handle, "payload", "file://" + file);
                 Checks.decodedConfiguration(service.handle, new String(utf8, StandardCharsets.UTF_8));
-                measureConfiguration(service.handle, n, "UTF-8 with 4-byte sequences", 1.50);
+                measureConfiguration(service.handle, n, SUPPLEMENTARY, 1.50);
             }
         }
+    }
+
+    private static final String ASCII = "ASCII";
+    private static final String SUPPLEMENTARY = "UTF-8 with 4-byte sequences";
+
+    private static String configurationName(int n, String kind) {
+        return "get_configuration, " + Workloads.sizeLabel(n) + " " + kind;
     }
 
     private void measureConfiguration(long service, int n, String kind, double target) {
         int k = n <= 1024 ? 500 : n <= MIB ? 8 : 1;
         Size s = n <= 1024 ? Size.SMALL : n <= MIB ? Size.MEDIUM : Size.LARGE;
-        add("get_configuration, " + Workloads.sizeLabel(n) + " " + kind, "call", Harness.compare(
+        add(configurationName(n, kind), "call", () -> Harness.compare(
                 configurationBatch(service, k, true),
                 configurationBatch(service, k, false),
                 k, s != Size.SMALL, plan(s)), target);
@@ -373,7 +483,9 @@ public final class DravixBench {
     // ---- the walk under -Xcheck:jni, in a JVM of its own
 
     private List<Report.Row> xcheckInChild() throws IOException, InterruptedException {
-        List<String> command = Children.javaCommand("-Xcheck:jni", "-Xms1g", "-Xmx1g", "-XX:+AlwaysPreTouch");
+        String heap = quick ? "256m" : "1g";
+        List<String> command = Children.javaCommand("-Xcheck:jni", "-Xms" + heap, "-Xmx" + heap,
+                "-XX:+AlwaysPreTouch");
         command.add(DravixBench.class.getName());
         command.add("--xcheck-child");
         if (quick) {

@@ -20,11 +20,14 @@ final class Harness {
         final int warmupPairs;
         final int runs;
         final int pairsPerRun;
+        /** A smoke run: figures from a cold JVM, never judged, so noise must not stop it. */
+        final boolean smoke;
 
-        Plan(int warmupPairs, int runs, int pairsPerRun) {
+        Plan(int warmupPairs, int runs, int pairsPerRun, boolean smoke) {
             this.warmupPairs = warmupPairs;
             this.runs = runs;
             this.pairsPerRun = pairsPerRun;
+            this.smoke = smoke;
         }
     }
 
@@ -80,6 +83,48 @@ final class Harness {
             runBridge[run] = median(b) / unitsPerSample;
             runFloor[run] = median(f) / unitsPerSample;
             runRatio[run] = median(r);
+        }
+        double[] sorted = runRatio.clone();
+        Arrays.sort(sorted);
+        return new Result(median(runBridge), median(runFloor), median(runRatio), sorted[0],
+                sorted[sorted.length - 1]);
+    }
+
+    /**
+     * Like {@link #compare}, for a cost that only shows as a difference: each
+     * side is timed with the work ("whole") and without it ("base"), all four
+     * interleaved; a run's figure is (median whole - median base) / units.
+     * Subtracting medians, not single samples, keeps one preempted sample from
+     * producing a negative cost.
+     */
+    static Result compareDifference(Sample bridgeWhole, Sample bridgeBase, Sample floorWhole, Sample floorBase,
+            double unitsPerSample, boolean collectBetween, Plan plan) {
+        Sample[] order = {bridgeWhole, bridgeBase, floorWhole, floorBase};
+        for (int i = 0; i < plan.warmupPairs; i++) {
+            for (Sample sample : order) {
+                take(sample, collectBetween);
+            }
+        }
+        double[] runBridge = new double[plan.runs];
+        double[] runFloor = new double[plan.runs];
+        double[] runRatio = new double[plan.runs];
+        double[][] t = new double[4][plan.pairsPerRun];
+        for (int run = 0; run < plan.runs; run++) {
+            for (int i = 0; i < plan.pairsPerRun; i++) {
+                for (int j = 0; j < 4; j++) {
+                    int which = i % 2 == 0 ? j : 3 - j;
+                    t[which][i] = take(order[which], collectBetween);
+                }
+            }
+            runBridge[run] = (median(t[0]) - median(t[1])) / unitsPerSample;
+            runFloor[run] = (median(t[2]) - median(t[3])) / unitsPerSample;
+            if (plan.smoke) {
+                runBridge[run] = Math.max(runBridge[run], 1e-3);
+                runFloor[run] = Math.max(runFloor[run], 1e-3);
+            } else if (runBridge[run] <= 0 || runFloor[run] <= 0) {
+                throw new IllegalStateException("the work is lost in the noise of its base: batch too small");
+            }
+            runRatio[run] = runBridge[run] / runFloor[run];
         }
         double[] sorted = runRatio.clone();
         Arrays.sort(sorted);

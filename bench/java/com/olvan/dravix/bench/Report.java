@@ -101,7 +101,7 @@ final class Report {
         }
     }
 
-    static void print(List<Row> rows) {
+    static void print(List<Row> rows, List<String> notes) {
         System.out.println();
         System.out.println(String.format(Locale.ROOT, "%-56s %-5s %10s %10s %7s  %-13s  %s", "operation", "per",
                 "bridge", "floor", "ratio", "[spread]", "target"));
@@ -111,6 +111,9 @@ final class Report {
             if (!row.met()) {
                 missed++;
             }
+        }
+        for (String note : notes) {
+            System.out.println(note);
         }
         System.out.println(missed == 0 ? "every time target met" : missed + " time target(s) missed");
     }
