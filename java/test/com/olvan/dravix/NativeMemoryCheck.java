@@ -154,6 +154,8 @@ class NativeMemoryCheck {
             NativeProbe.borrowWithoutRelease(text);
         }
         Internal after = internal();
+        System.out.printf("NMT Internal with %d buffers kept: %d -> %d bytes committed, %d -> %d blocks%n",
+                CYCLES, before.committed(), after.committed(), before.blocks(), after.blocks());
         assertTrue(after.blocks() - before.blocks() >= CYCLES,
                 "only " + (after.blocks() - before.blocks()) + " new blocks for " + CYCLES + " buffers kept");
         assertTrue(after.committed() - before.committed() >= (long) CYCLES * text.length(),
