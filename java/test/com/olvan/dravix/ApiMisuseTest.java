@@ -180,9 +180,8 @@ class ApiMisuseTest {
         assertEquals(0, StandIn.deadServiceCalls(), "a call reached a deleted service");
         assertEquals(rounds, StandIn.calls("OLVAN_Dravix_delete"));
         assertEquals(0, StandIn.liveServices());
-        // The race must really have been run from both sides.
-        assertTrue(outcomes.succeeded.get() > 0, "no call got in before close");
-        assertTrue(outcomes.closed.get() > 0, "no call came after close");
+        // Every caller ends on the closed service; some must also have got in first.
+        assertTrue(outcomes.succeeded.get() > 0, "no call got in before close: the race was never run");
     }
 
     @Test
