@@ -14,6 +14,26 @@ inline bool eight_ascii(const unsigned char *p) {
     return (word & 0x8080808080808080ULL) == 0;
 }
 
+// Widens eight ASCII bytes into eight UTF-16 units, each byte moved to the
+// low half of its own 16-bit lane: two stores instead of eight.
+inline void widen_eight(const unsigned char *p, char16_t *out) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    uint64_t low = word & 0xFFFFFFFFULL, high = word >> 32;
+    low = (low | (low << 16)) & 0x0000FFFF0000FFFFULL;
+    low = (low | (low << 8)) & 0x00FF00FF00FF00FFULL;
+    high = (high | (high << 16)) & 0x0000FFFF0000FFFFULL;
+    high = (high | (high << 8)) & 0x00FF00FF00FF00FFULL;
+    std::memcpy(out, &low, sizeof low);
+    std::memcpy(out + 4, &high, sizeof high);
+#else
+    for (int i = 0; i < 8; ++i) {
+        out[i] = p[i];
+    }
+#endif
+}
+
 inline bool continuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
 // One decoded sequence: how many bytes it took and what it stands for.
@@ -118,9 +138,7 @@ size_t decode_utf16(const char *text, size_t length, char16_t *out) {
     char16_t *const start = out;
     while (p < end) {
         if (end - p >= 8 && eight_ascii(p)) {
-            for (int i = 0; i < 8; ++i) {
-                out[i] = p[i];
-            }
+            widen_eight(p, out);
             p += 8;
             out += 8;
             continue;
@@ -140,6 +158,24 @@ size_t decode_utf16(const char *text, size_t length, char16_t *out) {
         p += s.bytes;
     }
     return static_cast<size_t>(out - start);
+}
+
+size_t decoding_boundary(const char *text, size_t length, size_t at) {
+    const auto *p = reinterpret_cast<const unsigned char *>(text);
+    if (at >= length) {
+        return length;
+    }
+    // A byte that cannot continue a sequence ends whatever came before it.
+    // A sequence is at most four bytes: after three continuation bytes no
+    // sequence is still open.
+    for (size_t cut = at;; --cut) {
+        if (!continuation(p[cut])) {
+            return cut;
+        }
+        if (cut == 0 || cut + 3 == at) {
+            return at;
+        }
+    }
 }
 
 }  // namespace olvan

@@ -24,6 +24,12 @@ size_t utf16_length(const char *text, size_t length);
 // returns the number written.
 size_t decode_utf16(const char *text, size_t length, char16_t *out);
 
+// A place at or a few bytes before `at` (at <= length) where the text may be
+// cut without changing its decoding: decoding the two parts one after the
+// other gives what decoding the whole gives. Greater than at - 4, so positive
+// when at >= 4.
+size_t decoding_boundary(const char *text, size_t length, size_t at);
+
 }  // namespace olvan
 
 #endif

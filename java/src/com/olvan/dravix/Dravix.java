@@ -173,7 +173,11 @@ public final class Dravix implements AutoCloseable {
     }
 
     /**
-     * The service's whole configuration, as the library describes it.
+     * The service's whole configuration, as the library describes it. The
+     * library's text is read as UTF-8, in the standard or the JVM's modified
+     * form, so configuration given to {@link #createEntity} as a string comes
+     * back unchanged; bytes that form no character (from a file, say) come
+     * back as U+FFFD.
      *
      * @throws DravixException "OLVAN_Dravix_get_configuration error" if the
      *     library gave no text
