@@ -6,6 +6,7 @@
 #include "bridge/messages.h"
 #include "bridge/raise.h"
 #include "engine/olvan_dravix.h"
+#include "service/checked_service.h"
 
 extern "C" {
 #include "com_olvan_dravix_Dravix.h"
@@ -19,35 +20,42 @@ namespace {
 constexpr char kFilePrefix[] = "file://";
 constexpr size_t kFilePrefixLength = sizeof kFilePrefix - 1;
 
+// GetStringUTFChars on null would bring the JVM down: a null argument raises
+// NullPointerException naming it, before anything is copied or called.
+bool present(JNIEnv *env, jstring argument, const char *argument_name) {
+    if (argument == nullptr) {
+        raise(env, kNullPointerClass, argument_name);
+        return false;
+    }
+    return true;
+}
+
+// A middleware copy of the argument, or null with OutOfResourcesException raised.
+DdsString copy_argument(JNIEnv *env, jstring argument) {
+    DdsString copy = dup_java_string(env, argument);
+    if (!copy) {
+        raise_out_of_memory(env);
+    }
+    return copy;
+}
+
 }  // namespace
 
 extern "C" {
 
 JNIEXPORT void JNICALL Java_com_olvan_dravix_Dravix_Dravix_1create_1entity(JNIEnv *env, jclass, jlong handle,
                                                                           jstring name, jstring configuration) {
-    OLVAN_Dravix *service = service_from_handle(handle);
-    if (service == nullptr) {
-        raise_null_service(env);
+    OLVAN_Dravix *service = checked_service(env, handle);
+    if (service == nullptr || !present(env, name, "name") || !present(env, configuration, "configuration")) {
         return;
     }
-    // GetStringUTFChars on null would bring the JVM down.
-    if (name == nullptr) {
-        raise(env, kNullPointerClass, "name");
-        return;
-    }
-    if (configuration == nullptr) {
-        raise(env, kNullPointerClass, "configuration");
-        return;
-    }
-    DdsString name_copy = dup_java_string(env, name);
+    DdsString name_copy = copy_argument(env, name);
     if (!name_copy) {
-        raise_out_of_memory(env);
         return;
     }
-    DdsString configuration_copy = dup_java_string(env, configuration);
+    DdsString configuration_copy = copy_argument(env, configuration);
     if (!configuration_copy) {
-        raise_out_of_memory(env);
-        return;
+        return;  // the name copy goes back on the way out
     }
     const char *file_name = nullptr;
     const char *text = configuration_copy.get();
@@ -65,18 +73,12 @@ JNIEXPORT void JNICALL Java_com_olvan_dravix_Dravix_Dravix_1create_1entity(JNIEn
 
 JNIEXPORT void JNICALL Java_com_olvan_dravix_Dravix_Dravix_1delete_1entity(JNIEnv *env, jclass, jlong handle,
                                                                           jstring name) {
-    OLVAN_Dravix *service = service_from_handle(handle);
-    if (service == nullptr) {
-        raise_null_service(env);
+    OLVAN_Dravix *service = checked_service(env, handle);
+    if (service == nullptr || !present(env, name, "name")) {
         return;
     }
-    if (name == nullptr) {
-        raise(env, kNullPointerClass, "name");
-        return;
-    }
-    DdsString name_copy = dup_java_string(env, name);
+    DdsString name_copy = copy_argument(env, name);
     if (!name_copy) {
-        raise_out_of_memory(env);
         return;
     }
     if (OLVAN_Dravix_delete_entity(service, name_copy.get()) != 1) {

@@ -4,12 +4,25 @@
 #include "bridge/messages.h"
 #include "bridge/raise.h"
 #include "engine/olvan_dravix.h"
+#include "service/checked_service.h"
 
 extern "C" {
 #include "com_olvan_dravix_Dravix.h"
 }
 
 using namespace olvan;
+
+namespace {
+
+// Start and stop succeed on a result byte of exactly 1; 2 or any other value is failure.
+void change_state(JNIEnv *env, jlong handle, OLVAN_Boolean (*change)(OLVAN_Dravix *), const char *message) {
+    OLVAN_Dravix *service = checked_service(env, handle);
+    if (service != nullptr && change(service) != 1) {
+        raise(env, kDravixExceptionClass, message);
+    }
+}
+
+}  // namespace
 
 extern "C" {
 
@@ -24,34 +37,17 @@ JNIEXPORT jlong JNICALL Java_com_olvan_dravix_Dravix_Dravix_1new(JNIEnv *env, jc
 }
 
 JNIEXPORT void JNICALL Java_com_olvan_dravix_Dravix_Dravix_1delete(JNIEnv *env, jclass, jlong handle) {
-    OLVAN_Dravix *service = service_from_handle(handle);
-    if (service == nullptr) {
-        raise_null_service(env);
-        return;
+    if (OLVAN_Dravix *service = checked_service(env, handle)) {
+        OLVAN_Dravix_delete(service);  // its result means nothing to Java
     }
-    OLVAN_Dravix_delete(service);
 }
 
 JNIEXPORT void JNICALL Java_com_olvan_dravix_Dravix_Dravix_1start(JNIEnv *env, jclass, jlong handle) {
-    OLVAN_Dravix *service = service_from_handle(handle);
-    if (service == nullptr) {
-        raise_null_service(env);
-        return;
-    }
-    if (OLVAN_Dravix_start(service) != 1) {
-        raise(env, kDravixExceptionClass, "OLVAN_Dravix_start error");
-    }
+    change_state(env, handle, OLVAN_Dravix_start, "OLVAN_Dravix_start error");
 }
 
 JNIEXPORT void JNICALL Java_com_olvan_dravix_Dravix_Dravix_1stop(JNIEnv *env, jclass, jlong handle) {
-    OLVAN_Dravix *service = service_from_handle(handle);
-    if (service == nullptr) {
-        raise_null_service(env);
-        return;
-    }
-    if (OLVAN_Dravix_stop(service) != 1) {
-        raise(env, kDravixExceptionClass, "OLVAN_Dravix_stop error");
-    }
+    change_state(env, handle, OLVAN_Dravix_stop, "OLVAN_Dravix_stop error");
 }
 
 }  // extern "C"
