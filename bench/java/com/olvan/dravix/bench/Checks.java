@@ -84,7 +84,7 @@ final class Checks {
     }
 
     /** Valid modified UTF-8: both sides make the same string, holding the payload. */
-    static void asciiConfiguration(long service, String payload) {
+    static void modifiedUtf8Configuration(long service, String payload) {
         String viaBridge = BridgeCalls.getConfiguration(service);
         String viaFloor = Floor.getConfiguration(service);
         require(viaBridge.contains(payload), "the payload is missing from the configuration");

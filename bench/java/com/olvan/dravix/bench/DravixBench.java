@@ -444,8 +444,20 @@ public final class DravixBench {
             String text = Workloads.ascii(n);
             try (Service service = new Service()) {
                 BridgeCalls.createEntity(service.handle, "payload", text);
-                Checks.asciiConfiguration(service.handle, text);
+                Checks.modifiedUtf8Configuration(service.handle, text);
                 measureConfiguration(service.handle, n, ASCII, 1.10);
+            }
+        }
+        for (int size : new int[] {16, MIB, 64 * MIB}) {
+            int n = bytes(size);
+            if (!wanted(configurationName(n, BMP))) {
+                continue;
+            }
+            String text = Workloads.bmpText(n);
+            try (Service service = new Service()) {
+                BridgeCalls.createEntity(service.handle, "payload", text);
+                Checks.modifiedUtf8Configuration(service.handle, text);
+                measureConfiguration(service.handle, n, BMP, 1.10);
             }
         }
         for (int size : new int[] {16, MIB, 64 * MIB}) {
@@ -465,6 +477,7 @@ public final class DravixBench {
     }
 
     private static final String ASCII = "ASCII";
+    private static final String BMP = "UTF-8, 2-3 byte chars only";
     private static final String SUPPLEMENTARY = "UTF-8 with 4-byte sequences";
 
     private static String configurationName(int n, String kind) {

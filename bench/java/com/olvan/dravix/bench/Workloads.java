@@ -116,8 +116,32 @@ final class Workloads {
      * cannot read.
      */
     static byte[] supplementaryUtf8(int size) {
-        byte[] line = "<note lang=\"mixed\">Grüße € 日本語 😀 𝄞 route-0001</note>\n"
-                .getBytes(StandardCharsets.UTF_8);
+        byte[] text = lines("<note lang=\"mixed\">Grüße € 日本語 😀 𝄞 route-0001</note>\n", size);
+        // Small sizes: make sure one supplementary character is there at all.
+        if (size < 64 && size >= 4) {
+            byte[] smile = "😀".getBytes(StandardCharsets.UTF_8);
+            System.arraycopy(smile, 0, text, 0, smile.length);
+        }
+        return text;
+    }
+
+    /**
+     * Exactly {@code size} bytes of UTF-8 with two- and three-byte characters
+     * but no four-byte ones: valid modified UTF-8 as well, which NewStringUTF
+     * takes as it is, one character at a time.
+     */
+    static String bmpText(int size) {
+        byte[] text = lines("<note lang=\"mixed\">Grüße, señor: 12 € für 日本語 route-0001</note>\n", size);
+        if (size < 64 && size >= 3) {
+            byte[] euro = "€".getBytes(StandardCharsets.UTF_8);
+            System.arraycopy(euro, 0, text, 0, euro.length);
+        }
+        return new String(text, StandardCharsets.UTF_8);
+    }
+
+    /** The line repeated to exactly size bytes of UTF-8, a cut-off last line blanked. */
+    private static byte[] lines(String oneLine, int size) {
+        byte[] line = oneLine.getBytes(StandardCharsets.UTF_8);
         byte[] block = new byte[line.length * 1024];
         for (int at = 0; at < block.length; at += line.length) {
             System.arraycopy(line, 0, block, at, line.length);
@@ -126,11 +150,6 @@ final class Workloads {
         // Never end inside a sequence: blank out a cut-off tail.
         int whole = size / line.length * line.length;
         Arrays.fill(text, whole, size, (byte) ' ');
-        // Small sizes: make sure one supplementary character is there at all.
-        if (size < line.length && size >= 4) {
-            byte[] smile = "😀".getBytes(StandardCharsets.UTF_8);
-            System.arraycopy(smile, 0, text, 0, smile.length);
-        }
         return text;
     }
 
