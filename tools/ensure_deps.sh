@@ -6,6 +6,9 @@ missing=()
 [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
 command -v cmake >/dev/null || missing+=(cmake)
 command -v javac >/dev/null || missing+=(openjdk-17-jdk-headless)
+# The fuzz target needs clang and its libFuzzer runtime.
+command -v clang++ >/dev/null || missing+=(clang)
+compgen -G '/usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a' >/dev/null || missing+=(libclang-rt-14-dev)
 [ ${#missing[@]} -eq 0 ] && exit 0
 if [ "$(id -u)" -ne 0 ]; then
   echo "Missing packages: ${missing[*]}. Run: sudo apt-get update && sudo apt-get install -y ${missing[*]}" >&2
