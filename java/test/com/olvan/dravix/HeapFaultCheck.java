@@ -75,17 +75,6 @@ class HeapFaultCheck {
         assertEquals(n, HeapFaults.mallocCalls(), "allocations made up to and after the failed one");
     }
 
-    private static long convert(DravixProperty settings) {
-        long handle = DravixProperty.DravixProperty_new();
-        try {
-            settings.DravixProperty_to_native(handle);
-        } catch (RuntimeException | Error e) {
-            DravixProperty.DravixProperty_delete(handle);
-            throw e;
-        }
-        return handle;
-    }
-
     @Test
     void failedRecordAllocationRaisesAndAllocatesNothing() {
         HeapFaults.failMallocAt(1);
@@ -154,7 +143,7 @@ class HeapFaultCheck {
 
     @Test
     void failedCaseOneArrayRaisesAndLeavesTheRecordAsItWas() {
-        long handle = convert(SelfCheckHarness.settingsFor(1));
+        long handle = RecordFixtures.convert(SelfCheckHarness.settingsFor(1));
         try {
             byte[] before = StandIn.peek(handle, 256);
             HeapFaults.failMallocAt(1);
@@ -172,7 +161,7 @@ class HeapFaultCheck {
     @ParameterizedTest
     @ValueSource(ints = {0, 2, 3, 4, 5})
     void onlyCaseOneAllocates(int testCase) {
-        long handle = convert(SelfCheckHarness.settingsFor(testCase));
+        long handle = RecordFixtures.convert(SelfCheckHarness.settingsFor(testCase));
         try {
             HeapFaults.failMallocAt(1);
             assertTrue(DravixProperty.DravixProperty_check_native(handle, testCase));
