@@ -267,17 +267,20 @@ public final class DravixBench {
         int[] sizes = {small, large};
         for (int s = 0; s < 2; s++) {
             Properties env = Workloads.userEnvironment(sizes[s]).getUserEnvironment();
+            int walks = Math.max(1, 100_000 / sizes[s]);  // a sample is 100,000 entries or more
             double[] samples = new double[quick ? 3 : 31];
             long total = 0;
             for (int i = -samples.length; i < samples.length; i++) {  // the first half warms up
                 long t0 = System.nanoTime();
-                for (Enumeration<?> keys = env.propertyNames(); keys.hasMoreElements(); ) {
-                    String key = (String) keys.nextElement();
-                    String value = env.getProperty(key);
-                    total += key.charAt(key.length() - 1) + value.charAt(value.length() - 1);
+                for (int w = 0; w < walks; w++) {
+                    for (Enumeration<?> keys = env.propertyNames(); keys.hasMoreElements(); ) {
+                        String key = (String) keys.nextElement();
+                        String value = env.getProperty(key);
+                        total += key.charAt(key.length() - 1) + value.charAt(value.length() - 1);
+                    }
                 }
                 if (i >= 0) {
-                    samples[i] = (System.nanoTime() - t0) / (double) sizes[s];
+                    samples[i] = (System.nanoTime() - t0) / ((double) walks * sizes[s]);
                 }
             }
             if (total == 0) {
