@@ -29,8 +29,9 @@ import java.util.regex.Pattern;
  * DravixBench            the full benchmark
  * DravixBench --quick    every operation a few times on small inputs, with all
  *                        sanity checks: a smoke test, not a measurement
- * DravixBench --only RE  only the operations whose names match RE (no child
- *                        processes): for looking into one figure
+ * DravixBench --only RE  only the operations whose names match RE ("-Xcheck:jni"
+ *                        and "peak memory" select the two child-process parts):
+ *                        for looking into one figure
  * </pre>
  */
 public final class DravixBench {
@@ -77,13 +78,13 @@ public final class DravixBench {
         }
         Report.printMachine();
         bench.runAll();
-        if (only == null) {
+        if (bench.wanted("user environment (-Xcheck:jni)")) {
             bench.rows.addAll(bench.xcheckInChild());
         }
         bench.growthNote(bench.rows, "user environment, ", " entries");
         bench.growthNote(bench.rows, "user environment, ", " entries (-Xcheck:jni)");
-        Report.print(bench.rows, bench.notes);
-        if (only == null) {
+        Report.print(bench.rows, bench.notes, !quick);
+        if (bench.wanted("peak memory")) {
             PeakMemory.report(quick ? MIB : 64 * MIB, !quick);
         }
     }
