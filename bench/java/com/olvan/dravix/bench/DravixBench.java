@@ -36,6 +36,8 @@ import java.util.regex.Pattern;
  */
 public final class DravixBench {
     static final int MIB = 1 << 20;
+    /** Default settings, shared: the conversion only reads them. */
+    private static final DravixProperty DEFAULTS = new DravixProperty();
 
     private final boolean quick;
     /** Measures only the operations whose names match, when set (--only REGEX, for investigations). */
@@ -212,8 +214,8 @@ public final class DravixBench {
         Checks.conversion(Workloads.full(), 8, 4);
         long[] records = new long[200];
         add("to_native, default settings", "call", () -> Harness.compare(
-                () -> convertBatch(Workloads.DEFAULTS, records, true),
-                () -> convertBatch(Workloads.DEFAULTS, records, false),
+                () -> convertBatch(DEFAULTS, records, true),
+                () -> convertBatch(DEFAULTS, records, false),
                 records.length, false, plan(Size.SMALL)), 1.15);
         DravixProperty full = Workloads.full();
         add("to_native, full settings (8 env, 4 cfgStrings)", "call", () -> Harness.compare(
@@ -231,9 +233,9 @@ public final class DravixBench {
         long[] records = new long[k];
         return Harness.compareDifference(
                 () -> convertBatch(p, records, true),
-                () -> convertBatch(Workloads.DEFAULTS, records, true),
+                () -> convertBatch(DEFAULTS, records, true),
                 () -> convertBatch(p, records, false),
-                () -> convertBatch(Workloads.DEFAULTS, records, false),
+                () -> convertBatch(DEFAULTS, records, false),
                 (double) k * n, size != Size.SMALL, plan(size));
     }
 

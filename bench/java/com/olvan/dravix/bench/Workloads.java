@@ -10,9 +10,6 @@ import java.util.Properties;
 
 /** The inputs the benchmark feeds to the bridge and its floor. */
 final class Workloads {
-    /** Default settings, shared: the conversion only reads them. */
-    static final DravixProperty DEFAULTS = new DravixProperty();
-
     private Workloads() {
     }
 
@@ -116,13 +113,7 @@ final class Workloads {
      * cannot read.
      */
     static byte[] supplementaryUtf8(int size) {
-        byte[] text = lines("<note lang=\"mixed\">Grüße € 日本語 😀 𝄞 route-0001</note>\n", size);
-        // Small sizes: make sure one supplementary character is there at all.
-        if (size < 64 && size >= 4) {
-            byte[] smile = "😀".getBytes(StandardCharsets.UTF_8);
-            System.arraycopy(smile, 0, text, 0, smile.length);
-        }
-        return text;
+        return lines("<note lang=\"mixed\">Grüße € 日本語 😀 𝄞 route-0001</note>\n", "😀", size);
     }
 
     /**
@@ -131,16 +122,16 @@ final class Workloads {
      * takes as it is, one character at a time.
      */
     static String bmpText(int size) {
-        byte[] text = lines("<note lang=\"mixed\">Grüße, señor: 12 € für 日本語 route-0001</note>\n", size);
-        if (size < 64 && size >= 3) {
-            byte[] euro = "€".getBytes(StandardCharsets.UTF_8);
-            System.arraycopy(euro, 0, text, 0, euro.length);
-        }
-        return new String(text, StandardCharsets.UTF_8);
+        return new String(lines("<note lang=\"mixed\">Grüße, señor: 12 € für 日本語 route-0001</note>\n", "€", size),
+                StandardCharsets.UTF_8);
     }
 
-    /** The line repeated to exactly size bytes of UTF-8, a cut-off last line blanked. */
-    private static byte[] lines(String oneLine, int size) {
+    /**
+     * The line repeated to exactly size bytes of UTF-8, a cut-off last line
+     * blanked; a text shorter than one line is blanks with the given character
+     * in front, so that the character is there at every size it fits in.
+     */
+    private static byte[] lines(String oneLine, String character, int size) {
         byte[] line = oneLine.getBytes(StandardCharsets.UTF_8);
         byte[] block = new byte[line.length * 1024];
         for (int at = 0; at < block.length; at += line.length) {
@@ -150,6 +141,10 @@ final class Workloads {
         // Never end inside a sequence: blank out a cut-off tail.
         int whole = size / line.length * line.length;
         Arrays.fill(text, whole, size, (byte) ' ');
+        byte[] front = character.getBytes(StandardCharsets.UTF_8);
+        if (whole == 0 && size >= front.length) {
+            System.arraycopy(front, 0, text, 0, front.length);
+        }
         return text;
     }
 
