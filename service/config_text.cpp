@@ -263,6 +263,29 @@ bool is_modified_utf8(const char *text, size_t length) {
     }
 }
 
+bool measure_modified_utf8(const char *text, size_t *length) {
+    // Small enough to stay in the first-level cache between the two passes.
+    constexpr size_t kPiece = 16u << 10;
+    size_t done = 0;
+    bool modified = true;
+    for (;;) {
+        const size_t size = strnlen(text + done, kPiece);
+        if (size < kPiece) {
+            *length = done + size;
+            return modified && is_modified_utf8(text + done, size);
+        }
+        if (!modified) {
+            done += size;  // the answer is known; only the length is still wanted
+            continue;
+        }
+        // The byte after the piece exists (the terminator at the latest), and
+        // no sequence straddles the cut, so the pieces' answers make the whole's.
+        const size_t cut = decoding_boundary(text + done, kPiece + 1, kPiece);
+        modified = is_modified_utf8(text + done, cut);
+        done += cut;
+    }
+}
+
 size_t utf16_length(const char *text, size_t length) {
     const auto *p = reinterpret_cast<const unsigned char *>(text);
     const auto *end = p + length;

@@ -17,6 +17,12 @@ namespace olvan {
 // only), which the JVM decodes exactly as decode_utf16 would.
 bool is_modified_utf8(const char *text, size_t length);
 
+// is_modified_utf8 for the NUL-terminated text, which also sets *length to
+// its length. One pass over memory: the text is measured and checked a
+// cache-sized piece at a time, so a text larger than the caches is read from
+// memory once, not once to measure and again to check.
+bool measure_modified_utf8(const char *text, size_t *length);
+
 // The number of UTF-16 units that decode_utf16 produces for the text.
 size_t utf16_length(const char *text, size_t length);
 

@@ -117,9 +117,10 @@ JNIEXPORT jstring JNICALL Java_com_olvan_dravix_Dravix_Dravix_1get_1configuratio
         raise(env, kDravixExceptionClass, "OLVAN_Dravix_get_configuration error");
         return nullptr;
     }
-    const size_t length = std::strlen(text.get());
+    size_t length = 0;
+    const bool modified = measure_modified_utf8(text.get(), &length);
     // The JVM counts the characters of NewStringUTF's argument in an int.
-    if (length <= static_cast<size_t>(INT_MAX) && is_modified_utf8(text.get(), length)) {
+    if (length <= static_cast<size_t>(INT_MAX) && modified) {
         return env->NewStringUTF(text.get());  // null with the JVM's error pending if it failed
     }
     return decoded_string(env, text.get(), length);

@@ -1,7 +1,8 @@
 // The modified UTF-8 check works sixteen bytes at a time, carrying what a
-// block's last bytes still owe into the next block. These tests put every kind
-// of sequence across every block boundary, after ASCII and after multi-byte
-// text, and compare with a byte-at-a-time answer written out from the rules.
+// block's last bytes still owe into the next block, and on a NUL-terminated
+// text a 16 KiB piece at a time. These tests put every kind of sequence across
+// every block and piece boundary, after ASCII and after multi-byte text, and
+// compare with a byte-at-a-time answer written out from the rules.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -13,6 +14,7 @@
 namespace {
 
 using olvan::is_modified_utf8;
+using olvan::measure_modified_utf8;
 
 bool continuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
@@ -128,6 +130,42 @@ TEST(ConfigTextWideCheck, TextCutShortAtEveryLengthEndsOnlyWhereASequenceEnds) {
     EXPECT_TRUE(ends[17]);
     EXPECT_FALSE(ends[15]);  // inside the second unit's euro sign
     EXPECT_FALSE(ends[19]);  // between C0 and 80
+}
+
+TEST(ConfigTextWideCheck, MeasuringAgreesAcrossPieceBoundaries) {
+    constexpr size_t kPiece = 16 << 10;  // the piece measure_modified_utf8 works in
+    size_t checked = 0;
+    for (const char *unit : {"a", "\xE2\x82\xAC"}) {
+        for (const char *insert : kInserts) {
+            for (size_t lead_in : {kPiece - 4, kPiece - 3, kPiece - 2, kPiece - 1, kPiece, kPiece + 1,
+                                   2 * kPiece - 2}) {
+                for (size_t tail : {size_t(0), size_t(1), size_t(5), kPiece + 7}) {
+                    std::string text = background(unit, lead_in);
+                    text.append(lead_in - text.size(), 'x');  // exactly lead_in bytes
+                    text += insert;
+                    text += background(unit, tail);
+                    size_t length = 12345;
+                    const bool got = measure_modified_utf8(text.c_str(), &length);
+                    ASSERT_EQ(length, text.size()) << "insert " << hex(insert) << " after " << lead_in;
+                    ASSERT_EQ(got, modified_by_the_rules(text)) << "insert " << hex(insert) << " after " << lead_in;
+                    ++checked;
+                }
+            }
+        }
+    }
+    EXPECT_GT(checked, 1000u);
+}
+
+TEST(ConfigTextWideCheck, MeasuringGoesOnToTheEndAfterTheAnswerIsKnown) {
+    std::string text = "\xF0\x9F\x98\x80" + background("abc", 100000);  // four bytes first: not modified
+    size_t length = 0;
+    EXPECT_FALSE(measure_modified_utf8(text.c_str(), &length));
+    EXPECT_EQ(length, text.size());
+    text = background("abc", 100000);
+    EXPECT_TRUE(measure_modified_utf8(text.c_str(), &length));
+    EXPECT_EQ(length, text.size());
+    EXPECT_TRUE(measure_modified_utf8("", &length));
+    EXPECT_EQ(length, 0u);
 }
 
 }  // namespace
