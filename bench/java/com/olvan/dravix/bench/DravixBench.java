@@ -111,7 +111,7 @@ public final class DravixBench {
             case MEDIUM:
                 return new Harness.Plan(10, 5, 15, false);
             default:
-                return new Harness.Plan(2, 5, 5, false);
+                return new Harness.Plan(2, 5, 7, false);
         }
     }
 
