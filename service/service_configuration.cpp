@@ -9,6 +9,7 @@
 #include "bridge/raise.h"
 #include "bridge/scoped_local_ref.h"
 #include "engine/olvan_dravix.h"
+#include "service/checked_service.h"
 #include "service/config_text.h"
 
 extern "C" {
@@ -106,9 +107,8 @@ extern "C" {
 
 JNIEXPORT jstring JNICALL Java_com_olvan_dravix_Dravix_Dravix_1get_1configuration(JNIEnv *env, jclass,
                                                                                  jlong handle) {
-    OLVAN_Dravix *service = service_from_handle(handle);
+    OLVAN_Dravix *service = checked_service(env, handle);
     if (service == nullptr) {
-        raise_null_service(env);
         return nullptr;
     }
     // Released with the library's own function on every path.
