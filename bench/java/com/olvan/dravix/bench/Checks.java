@@ -18,17 +18,28 @@ final class Checks {
         }
     }
 
+    /** A new record holding p's settings, converted by the bridge or by its floor. */
+    private static long convertedBy(boolean viaBridge, DravixProperty p) {
+        long record = BridgeCalls.newRecord();
+        try {
+            if (viaBridge) {
+                BridgeCalls.toNative(p, record);
+            } else {
+                Floor.toNative(p, record);
+            }
+            return record;
+        } catch (RuntimeException | Error e) {
+            BridgeCalls.deleteRecord(record);
+            throw e;
+        }
+    }
+
     /** Both sides fill the same numbers of user environment entries and configuration strings. */
     static void conversion(DravixProperty p, int environmentEntries, int cfgStrings) {
         for (boolean viaBridge : new boolean[] {true, false}) {
             String side = viaBridge ? "bridge" : "floor";
-            long record = BridgeCalls.newRecord();
+            long record = convertedBy(viaBridge, p);
             try {
-                if (viaBridge) {
-                    BridgeCalls.toNative(p, record);
-                } else {
-                    Floor.toNative(p, record);
-                }
                 require(Floor.userEnvironmentCount(record) == environmentEntries,
                         side + " converted " + Floor.userEnvironmentCount(record) + " user environment entries, not "
                                 + environmentEntries);
@@ -44,13 +55,8 @@ final class Checks {
     static void passesSelfCheck(DravixProperty p, int testCase) {
         for (boolean viaBridge : new boolean[] {true, false}) {
             String side = viaBridge ? "bridge" : "floor";
-            long record = BridgeCalls.newRecord();
+            long record = convertedBy(viaBridge, p);
             try {
-                if (viaBridge) {
-                    BridgeCalls.toNative(p, record);
-                } else {
-                    Floor.toNative(p, record);
-                }
                 try {
                     require(BridgeCalls.checkNative(record, testCase), side + " record fails case " + testCase);
                 } catch (RuntimeException e) {
