@@ -2,10 +2,11 @@
 # Runs the soak program against the libraries in LIBDIR. A fixed, pre-touched
 # Java heap keeps the JVM's own growth out of the resident-memory figures.
 # Under -Xcheck:jni any complaint of the checker fails the run.
-# Usage: run_soak.sh JAVA LIBDIR [JVM options...] -- [soak options...]
+# Usage: run_soak.sh JAVA LIBDIR API_JAR [JVM options...] -- [soak options...]
+# OLVAN_JDK_OPTIONS, if set, are passed to the JVM too.
 set -u
-java=$1 libdir=$2
-shift 2
+java=$1 libdir=$2 api_jar=$3
+shift 3
 jvm=()
 while [ $# -gt 0 ] && [ "$1" != "--" ]; do
   jvm+=("$1")
@@ -22,12 +23,9 @@ if [ -n "${OLVAN_SANITIZER_PRELOAD:-}" ]; then
 fi
 out=$(mktemp)
 trap 'rm -f "$out"' EXIT
-"${launch[@]}" "$java" -Xms256m -Xmx256m -XX:+AlwaysPreTouch -XX:+UseSerialGC "${jvm[@]}" \
-  -Djava.library.path="$libdir" -cp "$libdir/olvan-dravix.jar:$libdir/olvan-dravix-soak.jar" \
+"${launch[@]}" "$java" ${OLVAN_JDK_OPTIONS:-} -Xms256m -Xmx256m -XX:+AlwaysPreTouch -XX:+UseSerialGC "${jvm[@]}" \
+  -Djava.library.path="$libdir" -cp "$api_jar:$libdir/olvan-dravix-soak.jar" \
   com.olvan.dravix.soak.Soak "$@" 2>&1 | tee "$out"
 status=${PIPESTATUS[0]}
-if grep -q -E 'WARNING in native method|JNI local refs|FATAL ERROR in native method' "$out"; then
-  echo "FAILED: the JNI checker reported a problem (lines above)"
-  exit 1
-fi
+"$(dirname "$0")/../tests/check_jvm_output.sh" "$out" || exit 1
 exit "$status"

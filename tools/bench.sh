@@ -1,9 +1,18 @@
 #!/usr/bin/env bash
 # Builds the bridge, the floor library and the benchmark, then measures every
 # export against its floor (a few minutes). Pass --quick for a smoke run.
+# Usage: tools/bench.sh [--jdk JDK_HOME] [benchmark options...]
+#   --jdk names the JDK that runs the benchmark (default: the build's JDK);
+#   the build itself always uses the build's JDK, so both runs time one jar.
 # BUILD_DIR overrides the build directory (default: build).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+jdk=
+if [ "${1:-}" = --jdk ]; then
+  jdk=$2
+  shift 2
+  [ -x "$jdk/bin/java" ] || { echo "tools/bench.sh: $jdk/bin/java is not there" >&2; exit 2; }
+fi
 tools/ensure_deps.sh
 build=${BUILD_DIR:-build}
 if [ "$build" = build ]; then
@@ -13,7 +22,14 @@ else
 fi
 cmake --build "$build" -j2 --target olvanjnidravix olvanbenchfloor olvan-dravix olvan-dravix-bench >/dev/null
 lib=$build/lib
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' "$build/CMakeCache.txt")
+if [ -z "$jdk" ]; then
+  java=$(sed -n 's/^Java_JAVA_EXECUTABLE:[A-Z]*=//p' "$build/CMakeCache.txt")
+else
+  java=$jdk/bin/java
+fi
 # Equal -Xms and -Xmx with the heap touched up front: heap growth must cost
-# neither time nor resident memory inside a measurement.
-exec java -Xms2g -Xmx2g -XX:+AlwaysPreTouch -Djava.library.path="$lib" \
-  -cp "$lib/olvan-dravix.jar:$lib/olvan-dravix-bench.jar" com.olvan.dravix.bench.DravixBench "$@"
+# neither time nor resident memory inside a measurement. JDK 17 accepts the
+# native access flag and ignores it.
+exec "$java" --enable-native-access=ALL-UNNAMED -Xms2g -Xmx2g -XX:+AlwaysPreTouch -Djava.library.path="$lib" \
+  -cp "$lib/olvan-dravix-$version.jar:$lib/olvan-dravix-bench.jar" com.olvan.dravix.bench.DravixBench "$@"

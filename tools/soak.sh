@@ -19,4 +19,5 @@ else
   cmake --build --preset default >/dev/null
 fi
 java=$(sed -n 's/^Java_JAVA_EXECUTABLE:[A-Z]*=//p' "$dir/CMakeCache.txt")
-exec soak/run_soak.sh "$java" "$dir/lib" -Xcheck:jni -- --cycles "$cycles"
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' "$dir/CMakeCache.txt")
+exec soak/run_soak.sh "$java" "$dir/lib" "$dir/lib/olvan-dravix-$version.jar" -Xcheck:jni -- --cycles "$cycles"

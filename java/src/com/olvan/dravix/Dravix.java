@@ -31,8 +31,10 @@ import java.util.concurrent.locks.ReentrantReadWriteLock;
 public final class Dravix implements AutoCloseable {
     private static final Cleaner CLEANER = Cleaner.create();
 
+    // Binds the natives when the class is first used. A bridge that did not
+    // load is reported by the first call that needs it, not here.
     static {
-        NativeLibrary.ensureLoaded();
+        NativeLibrary.initialize();
     }
 
     /**
@@ -80,11 +82,16 @@ public final class Dravix implements AutoCloseable {
      * Creates a service from a snapshot of {@code property}: the settings are
      * converted into a native record that the service keeps for its whole life.
      *
+     * @param property the settings
      * @throws NullPointerException if property is null
      * @throws OutOfResourcesException if native memory ran out or reading the
      *     settings failed (the user environment's methods threw, for example)
      * @throws DravixException "Dravix_new native error" if the service library
      *     refused to create the service
+     * @throws UnsatisfiedLinkError if the native bridge was not found or did not
+     *     load; the message says where it was looked for and why
+     * @throws IllegalCallerException if the JVM refused native access; the
+     *     message names the {@code --enable-native-access} flag to pass
      */
     public Dravix(DravixProperty property) {
         Objects.requireNonNull(property, "property");
@@ -157,6 +164,7 @@ public final class Dravix implements AutoCloseable {
     /**
      * Deletes an entity by name.
      *
+     * @param name the entity's name
      * @throws NullPointerException if name is null
      * @throws DravixException "OLVAN_Dravix_delete_entity error" if the library
      *     refused (no such entity, for example)
@@ -179,6 +187,7 @@ public final class Dravix implements AutoCloseable {
      * back unchanged; bytes that form no character (from a file, say) come
      * back as U+FFFD.
      *
+     * @return the configuration text
      * @throws DravixException "OLVAN_Dravix_get_configuration error" if the
      *     library gave no text
      * @throws IllegalStateException if the service was closed
@@ -192,7 +201,11 @@ public final class Dravix implements AutoCloseable {
         }
     }
 
-    /** @return whether {@link #close()} has been called */
+    /**
+     * Tells whether the service was closed.
+     *
+     * @return whether {@link #close()} has been called
+     */
     public boolean isClosed() {
         Lock lock = lifecycle.readLock();
         lock.lock();

@@ -29,8 +29,10 @@ public class DravixProperty {
     /** Everything, informational messages included. */
     public static final int LOG_VERBOSITY_INFO = 7;
 
+    // Binds the natives when the class is first used. A bridge that did not
+    // load is reported by the first call that needs it, not here.
     static {
-        NativeLibrary.ensureLoaded();
+        NativeLibrary.initialize();
     }
 
     // The native conversion reads these fields by name and type: keep both.
@@ -57,180 +59,322 @@ public class DravixProperty {
     public DravixProperty() {
     }
 
-    /** @return the configuration file name, or null */
+    /**
+     * Returns the configuration file name.
+     *
+     * @return the configuration file name, or null
+     */
     public String getCfgFile() {
         return cfgFile;
     }
 
-    /** @param cfgFile a configuration file name, or null for none */
+    /**
+     * Sets the configuration file name.
+     *
+     * @param cfgFile a configuration file name, or null for none
+     * @return this object
+     */
     public DravixProperty setCfgFile(String cfgFile) {
         this.cfgFile = cfgFile;
         return this;
     }
 
-    /** @return a copy of the configuration strings, or null */
+    /**
+     * Returns a copy of the configuration strings.
+     *
+     * @return a copy of the configuration strings, or null
+     */
     public String[] getCfgStrings() {
         return cfgStrings == null ? null : cfgStrings.clone();
     }
 
     /**
+     * Sets the configuration strings.
+     *
      * @param cfgStrings configuration texts, copied; null entries are passed on as
      *     null; null for none
+     * @return this object
      */
     public DravixProperty setCfgStrings(String... cfgStrings) {
         this.cfgStrings = cfgStrings == null ? null : cfgStrings.clone();
         return this;
     }
 
-    /** @return the service name, or null */
+    /**
+     * Returns the service name.
+     *
+     * @return the service name, or null
+     */
     public String getServiceName() {
         return serviceName;
     }
 
-    /** @param serviceName the service name, or null for the library's default */
+    /**
+     * Sets the service name.
+     *
+     * @param serviceName the service name, or null for the library's default
+     * @return this object
+     */
     public DravixProperty setServiceName(String serviceName) {
         this.serviceName = serviceName;
         return this;
     }
 
-    /** @return the application name, or null */
+    /**
+     * Returns the application name.
+     *
+     * @return the application name, or null
+     */
     public String getApplicationName() {
         return applicationName;
     }
 
-    /** @param applicationName the application name, or null for the library's default */
+    /**
+     * Sets the application name.
+     *
+     * @param applicationName the application name, or null for the library's default
+     * @return this object
+     */
     public DravixProperty setApplicationName(String applicationName) {
         this.applicationName = applicationName;
         return this;
     }
 
-    /** @return whether configuration is validated against its schema */
+    /**
+     * Returns whether configuration is validated against its schema.
+     *
+     * @return whether configuration is validated against its schema
+     */
     public boolean isEnforceXsdValidation() {
         return enforceXsdValidation;
     }
 
-    /** @param enforceXsdValidation whether to validate configuration against its schema */
+    /**
+     * Sets whether configuration is validated against its schema.
+     *
+     * @param enforceXsdValidation whether to validate configuration against its schema
+     * @return this object
+     */
     public DravixProperty setEnforceXsdValidation(boolean enforceXsdValidation) {
         this.enforceXsdValidation = enforceXsdValidation;
         return this;
     }
 
-    /** @return the service's log level */
+    /**
+     * Returns the service's log level.
+     *
+     * @return the service's log level
+     */
     public int getServiceVerbosity() {
         return serviceVerbosity;
     }
 
-    /** @param serviceVerbosity one of the {@code LOG_VERBOSITY_*} levels */
+    /**
+     * Sets the service's log level.
+     *
+     * @param serviceVerbosity one of the {@code LOG_VERBOSITY_*} levels
+     * @return this object
+     */
     public DravixProperty setServiceVerbosity(int serviceVerbosity) {
         this.serviceVerbosity = serviceVerbosity;
         return this;
     }
 
-    /** @return the middleware's log level */
+    /**
+     * Returns the middleware's log level.
+     *
+     * @return the middleware's log level
+     */
     public int getDdsVerbosity() {
         return ddsVerbosity;
     }
 
-    /** @param ddsVerbosity one of the {@code LOG_VERBOSITY_*} levels */
+    /**
+     * Sets the middleware's log level.
+     *
+     * @param ddsVerbosity one of the {@code LOG_VERBOSITY_*} levels
+     * @return this object
+     */
     public DravixProperty setDdsVerbosity(int ddsVerbosity) {
         this.ddsVerbosity = ddsVerbosity;
         return this;
     }
 
-    /** @return the domain identifier base */
+    /**
+     * Returns the domain identifier base.
+     *
+     * @return the domain identifier base
+     */
     public int getDomainIdBase() {
         return domainIdBase;
     }
 
-    /** @param domainIdBase the domain identifier base */
+    /**
+     * Sets the domain identifier base.
+     *
+     * @param domainIdBase the domain identifier base
+     * @return this object
+     */
     public DravixProperty setDomainIdBase(int domainIdBase) {
         this.domainIdBase = domainIdBase;
         return this;
     }
 
-    /** @return the plug-in search path, or null */
+    /**
+     * Returns the plug-in search path.
+     *
+     * @return the plug-in search path, or null
+     */
     public String getPluginSearchPath() {
         return pluginSearchPath;
     }
 
-    /** @param pluginSearchPath the plug-in search path, or null for the library's default */
+    /**
+     * Sets the plug-in search path.
+     *
+     * @param pluginSearchPath the plug-in search path, or null for the library's default
+     * @return this object
+     */
     public DravixProperty setPluginSearchPath(String pluginSearchPath) {
         this.pluginSearchPath = pluginSearchPath;
         return this;
     }
 
-    /** @return whether the service is told not to start */
+    /**
+     * Returns whether the service is told not to start.
+     *
+     * @return whether the service is told not to start
+     */
     public boolean isDontStartService() {
         return dontStartService;
     }
 
-    /** @param dontStartService whether the service is told not to start */
+    /**
+     * Sets whether the service is told not to start.
+     *
+     * @param dontStartService whether the service is told not to start
+     * @return this object
+     */
     public DravixProperty setDontStartService(boolean dontStartService) {
         this.dontStartService = dontStartService;
         return this;
     }
 
-    /** @return whether remote administration is enabled */
+    /**
+     * Returns whether remote administration is enabled.
+     *
+     * @return whether remote administration is enabled
+     */
     public boolean isEnableAdministration() {
         return enableAdministration;
     }
 
-    /** @param enableAdministration whether remote administration is enabled */
+    /**
+     * Sets whether remote administration is enabled.
+     *
+     * @param enableAdministration whether remote administration is enabled
+     * @return this object
+     */
     public DravixProperty setEnableAdministration(boolean enableAdministration) {
         this.enableAdministration = enableAdministration;
         return this;
     }
 
-    /** @return the administration domain identifier */
+    /**
+     * Returns the administration domain identifier.
+     *
+     * @return the administration domain identifier
+     */
     public int getAdministrationDomainId() {
         return administrationDomainId;
     }
 
-    /** @param administrationDomainId the administration domain identifier */
+    /**
+     * Sets the administration domain identifier.
+     *
+     * @param administrationDomainId the administration domain identifier
+     * @return this object
+     */
     public DravixProperty setAdministrationDomainId(int administrationDomainId) {
         this.administrationDomainId = administrationDomainId;
         return this;
     }
 
-    /** @return whether monitoring is enabled */
+    /**
+     * Returns whether monitoring is enabled.
+     *
+     * @return whether monitoring is enabled
+     */
     public boolean isEnableMonitoring() {
         return enableMonitoring;
     }
 
-    /** @param enableMonitoring whether monitoring is enabled */
+    /**
+     * Sets whether monitoring is enabled.
+     *
+     * @param enableMonitoring whether monitoring is enabled
+     * @return this object
+     */
     public DravixProperty setEnableMonitoring(boolean enableMonitoring) {
         this.enableMonitoring = enableMonitoring;
         return this;
     }
 
-    /** @return the monitoring domain identifier */
+    /**
+     * Returns the monitoring domain identifier.
+     *
+     * @return the monitoring domain identifier
+     */
     public int getMonitoringDomainId() {
         return monitoringDomainId;
     }
 
-    /** @param monitoringDomainId the monitoring domain identifier */
+    /**
+     * Sets the monitoring domain identifier.
+     *
+     * @param monitoringDomainId the monitoring domain identifier
+     * @return this object
+     */
     public DravixProperty setMonitoringDomainId(int monitoringDomainId) {
         this.monitoringDomainId = monitoringDomainId;
         return this;
     }
 
-    /** @return whether the default configuration files are skipped */
+    /**
+     * Returns whether the default configuration files are skipped.
+     *
+     * @return whether the default configuration files are skipped
+     */
     public boolean isSkipDefaultFiles() {
         return skipDefaultFiles;
     }
 
-    /** @param skipDefaultFiles whether the default configuration files are skipped */
+    /**
+     * Sets whether the default configuration files are skipped.
+     *
+     * @param skipDefaultFiles whether the default configuration files are skipped
+     * @return this object
+     */
     public DravixProperty setSkipDefaultFiles(boolean skipDefaultFiles) {
         this.skipDefaultFiles = skipDefaultFiles;
         return this;
     }
 
-    /** @return whether the execution identifies itself */
+    /**
+     * Returns whether the execution identifies itself.
+     *
+     * @return whether the execution identifies itself
+     */
     public boolean isIdentifyExecution() {
         return identifyExecution;
     }
 
-    /** @param identifyExecution whether the execution identifies itself */
+    /**
+     * Sets whether the execution identifies itself.
+     *
+     * @param identifyExecution whether the execution identifies itself
+     * @return this object
+     */
     public DravixProperty setIdentifyExecution(boolean identifyExecution) {
         this.identifyExecution = identifyExecution;
         return this;
@@ -252,6 +396,7 @@ public class DravixProperty {
      * An empty object adds nothing; null empties the service's list.
      *
      * @param userEnvironment the name/value pairs, or null
+     * @return this object
      */
     public DravixProperty setUserEnvironment(Properties userEnvironment) {
         this.user_environment = userEnvironment;

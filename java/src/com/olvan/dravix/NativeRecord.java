@@ -16,6 +16,7 @@ final class NativeRecord implements AutoCloseable {
      * fails the record is released before the exception propagates.
      */
     static NativeRecord convert(DravixProperty property) {
+        NativeLibrary.ensureLoaded();
         NativeRecord record = new NativeRecord(DravixProperty.DravixProperty_new());
         try {
             property.DravixProperty_to_native(record.handle);

@@ -10,6 +10,8 @@ import com.olvan.dravix.infrastructure.DravixException;
 import com.olvan.dravix.infrastructure.OutOfResourcesException;
 import com.olvan.dravix.testing.StandIn;
 import java.io.IOException;
+import java.io.OutputStream;
+import java.io.PrintStream;
 import java.lang.management.ManagementFactory;
 import java.nio.charset.StandardCharsets;
 import java.nio.file.Files;
@@ -46,7 +48,7 @@ class NativeMemoryCheck {
     }
 
     private static final Pattern INTERNAL = Pattern.compile(
-            "-\\s+Internal \\(reserved=\\d+KB, committed=(\\d+)KB\\)\\s*\\n\\s*\\(malloc=\\d+KB #(\\d+)\\)");
+            "-\\s+Internal \\(reserved=\\d+KB, committed=(\\d+)KB\\)\\s*\\n\\s*\\(malloc=\\d+KB(?: tag=Internal)? #(\\d+)\\)");
 
     private static Internal internal() {
         String report;
@@ -66,9 +68,9 @@ class NativeMemoryCheck {
 
     /**
      * getProperty throws: the key's characters are in hand and must still be
-     * given back. ThreadDeath because the bridge describes the exception, and
-     * the JVM describes that one class silently: thousands of stack traces
-     * would bury the report.
+     * given back. The bridge describes the exception on System.err, which
+     * {@link #quietly} silences: thousands of stack traces would bury the
+     * report.
      */
     private static final class ThrowingProperties extends Properties {
         private static final long serialVersionUID = 1L;
@@ -79,7 +81,16 @@ class NativeMemoryCheck {
 
         @Override
         public String getProperty(String key) {
-            throw new ThreadDeath();
+            throw new Refused();
+        }
+    }
+
+    /** Without a stack trace: the JVM's description of it stays one line. */
+    private static final class Refused extends RuntimeException {
+        private static final long serialVersionUID = 1L;
+
+        Refused() {
+            super("getProperty refused", null, false, false);
         }
     }
 
@@ -111,8 +122,21 @@ class NativeMemoryCheck {
     }
 
     private static void run(int cycles, DravixProperty settings, DravixProperty throwing, String fileEntity) {
-        for (int i = 0; i < cycles; i++) {
-            cycle(settings, throwing, fileEntity);
+        quietly(() -> {
+            for (int i = 0; i < cycles; i++) {
+                cycle(settings, throwing, fileEntity);
+            }
+        });
+    }
+
+    /** Runs with System.err discarded, where the JVM describes exceptions. */
+    private static void quietly(Runnable action) {
+        PrintStream err = System.err;
+        System.setErr(new PrintStream(OutputStream.nullOutputStream(), true, StandardCharsets.UTF_8));
+        try {
+            action.run();
+        } finally {
+            System.setErr(err);
         }
     }
 

@@ -1,5 +1,6 @@
 package com.olvan.dravix.bench;
 
+import java.lang.management.ManagementFactory;
 import java.util.ArrayList;
 import java.util.Arrays;
 import java.util.List;
@@ -13,6 +14,12 @@ final class Children {
         List<String> command = new ArrayList<>();
         command.add(ProcessHandle.current().info().command()
                 .orElse(System.getProperty("java.home") + "/bin/java"));
+        // A child needs what this JVM was given to load native code quietly.
+        for (String argument : ManagementFactory.getRuntimeMXBean().getInputArguments()) {
+            if (argument.startsWith("--enable-native-access")) {
+                command.add(argument);
+            }
+        }
         command.addAll(Arrays.asList(jvmOptions));
         command.add("-Djava.library.path=" + System.getProperty("java.library.path"));
         command.add("-cp");

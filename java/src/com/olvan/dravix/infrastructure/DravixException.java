@@ -8,7 +8,11 @@ package com.olvan.dravix.infrastructure;
 public class DravixException extends RuntimeException {
     private static final long serialVersionUID = 1L;
 
-    /** @param message the fixed text naming the failed operation */
+    /**
+     * Creates the exception with its message.
+     *
+     * @param message the fixed text naming the failed operation
+     */
     public DravixException(String message) {
         super(message);
     }

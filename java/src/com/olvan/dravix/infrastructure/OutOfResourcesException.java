@@ -8,7 +8,11 @@ package com.olvan.dravix.infrastructure;
 public class OutOfResourcesException extends RuntimeException {
     private static final long serialVersionUID = 1L;
 
-    /** @param message the fixed text naming the failed step */
+    /**
+     * Creates the exception with its message.
+     *
+     * @param message the fixed text naming the failed step
+     */
     public OutOfResourcesException(String message) {
         super(message);
     }

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Checks what a user's JVM and build tools see of the API jar: the named module
+# and its exports, Java 17 class files whatever JDK built them, the manifest's
+# title and version, and the sources and Javadoc jars beside it.
+# Usage: check_api_jar.sh JDK_BIN API_JAR VERSION
+set -u
+bin=$1 jar=$(realpath "$2") version=$3
+fail=0
+check() { if eval "$2"; then echo "ok: $1"; else echo "FAIL: $1"; fail=1; fi; }
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+module=$("$bin/jar" --describe-module --file "$jar")
+echo "$module"
+check "module com.olvan.dravix" "grep -q '^com.olvan.dravix@\\?[^ ]* jar:' <<<\"\$module\""
+exports=$(grep '^exports ' <<<"$module" | sort | tr '\n' ' ')
+check "exports exactly its two packages (got: $exports)" \
+  "[ \"\$exports\" = 'exports com.olvan.dravix exports com.olvan.dravix.infrastructure ' ]"
+(cd "$work" && "$bin/jar" --extract --file "$jar")
+majors=$(find "$work" -name '*.class' -exec sh -c 'od -An -j6 -N2 -tu1 "$1" | awk "{print \$1*256+\$2}"' sh {} \; | sort -u | tr '\n' ' ')
+check "every class file is Java 17, major version 61 (got: $majors)" "[ \"\$majors\" = '61 ' ]"
+manifest=$work/manifest
+tr -d '\r' <"$work/META-INF/MANIFEST.MF" >"$manifest"
+check "Implementation-Title" "grep -q '^Implementation-Title: ' '$manifest'"
+check "Implementation-Version: $version" "grep -qx 'Implementation-Version: $version' '$manifest'"
+check "file name carries the version" "[ \"\$(basename '$jar')\" = 'olvan-dravix-$version.jar' ]"
+for extra in sources javadoc; do
+  check "olvan-dravix-$version-$extra.jar beside it" "[ -s '$(dirname "$jar")/olvan-dravix-$version-$extra.jar' ]"
+done
+check "the sources jar holds module-info.java" \
+  "\"$bin/jar\" --list --file '$(dirname "$jar")/olvan-dravix-$version-sources.jar' | grep -q '^module-info.java\$'"
+exit $fail
