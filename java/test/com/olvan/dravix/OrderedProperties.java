@@ -14,7 +14,8 @@ import java.util.Properties;
 class OrderedProperties extends Properties {
     private static final long serialVersionUID = 1L;
 
-    private final List<Object> keys = new ArrayList<>();
+    // Test-only and never serialised: a plain list is enough.
+    private final transient List<Object> keys = new ArrayList<>();
 
     /** A key with its value. */
     OrderedProperties with(String key, String value) {
