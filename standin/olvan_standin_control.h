@@ -55,10 +55,11 @@ long olvan_dravix_live_services(void);
 long olvan_dravix_dead_service_calls(void);
 /* Copies the 256 bytes of the last record given to OLVAN_Dravix_new: 1, or 0 if it was null or none since reset. */
 int olvan_dravix_last_record(unsigned char out[256]);
-/* Copies of the arguments of the last OLVAN_Dravix_create_entity (null when that argument was null or no call since reset); valid until the next create or reset. */
-const char *olvan_dravix_last_entity_name(void);
-const char *olvan_dravix_last_entity_file_name(void);
-const char *olvan_dravix_last_entity_text(void);
+/* Copies of the arguments of the last OLVAN_Dravix_create_entity (null when that argument was null, no call since reset, or no memory); the caller releases each with olvan_dravix_free_copy. */
+char *olvan_dravix_last_entity_name(void);
+char *olvan_dravix_last_entity_file_name(void);
+char *olvan_dravix_last_entity_text(void);
+void olvan_dravix_free_copy(char *copy);
 /* 0 created, 1 started, 2 stopped; -1 for a pointer that is not a live service. */
 int olvan_dravix_service_state(void *service);
 

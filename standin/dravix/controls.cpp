@@ -1,6 +1,7 @@
 #include "dravix/controls.h"
 
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <new>
@@ -41,7 +42,18 @@ struct Argument {
             bytes.clear();
         }
     }
-    const char *get() const { return present ? bytes.c_str() : nullptr; }
+    // A copy made under the caller's lock: another thread's create_entity or
+    // a reset may replace the bytes as soon as the lock is released.
+    char *copy() const {
+        if (!present) {
+            return nullptr;
+        }
+        char *out = static_cast<char *>(std::malloc(bytes.size() + 1));
+        if (out != nullptr) {
+            std::memcpy(out, bytes.c_str(), bytes.size() + 1);
+        }
+        return out;
+    }
 };
 
 struct Controls {
@@ -196,20 +208,22 @@ extern "C" int olvan_dravix_last_record(unsigned char out[256]) {
     return 1;
 }
 
-extern "C" const char *olvan_dravix_last_entity_name(void) {
+extern "C" char *olvan_dravix_last_entity_name(void) {
     auto &c = controls();
     std::lock_guard<std::mutex> lock(c.records_mutex);
-    return c.entity_name.get();
+    return c.entity_name.copy();
 }
 
-extern "C" const char *olvan_dravix_last_entity_file_name(void) {
+extern "C" char *olvan_dravix_last_entity_file_name(void) {
     auto &c = controls();
     std::lock_guard<std::mutex> lock(c.records_mutex);
-    return c.entity_file_name.get();
+    return c.entity_file_name.copy();
 }
 
-extern "C" const char *olvan_dravix_last_entity_text(void) {
+extern "C" char *olvan_dravix_last_entity_text(void) {
     auto &c = controls();
     std::lock_guard<std::mutex> lock(c.records_mutex);
-    return c.entity_text.get();
+    return c.entity_text.copy();
 }
+
+extern "C" void olvan_dravix_free_copy(char *copy) { std::free(copy); }

@@ -1,6 +1,10 @@
 /* The service stand-in's controls: counters, injected failures, snapshots. */
+#include <atomic>
 #include <cstring>
+#include <memory>
+#include <optional>
 #include <string>
+#include <thread>
 
 #include "standin_test_support.h"
 
@@ -151,8 +155,14 @@ TEST_F(ControlTest, LastRecordIsAByteSnapshot) {
     EXPECT_EQ(olvan_dravix_last_record(out), 0);
 }
 
+// The stand-in's copy of a last entity argument, released: nullopt for null.
+std::optional<std::string> last_entity(char *(*read)()) {
+    std::unique_ptr<char, void (*)(char *)> copy(read(), &olvan_dravix_free_copy);
+    return copy ? std::optional<std::string>(copy.get()) : std::nullopt;
+}
+
 TEST_F(ControlTest, LastEntityArgumentsAreCopiesTakenEvenWhenTheCallFails) {
-    EXPECT_EQ(olvan_dravix_last_entity_name(), nullptr);
+    EXPECT_EQ(last_entity(olvan_dravix_last_entity_name), std::nullopt);
     Service service;
     std::string name = "entity";
     std::string text = "<e>\xFF</e>";
@@ -160,17 +170,44 @@ TEST_F(ControlTest, LastEntityArgumentsAreCopiesTakenEvenWhenTheCallFails) {
     OLVAN_Dravix_create_entity(service.get(), name.c_str(), nullptr, text.c_str());
     name.assign(name.size(), '#');
     text.assign(text.size(), '#');
-    EXPECT_STREQ(olvan_dravix_last_entity_name(), "entity");
-    EXPECT_EQ(olvan_dravix_last_entity_file_name(), nullptr);
-    EXPECT_STREQ(olvan_dravix_last_entity_text(), "<e>\xFF</e>");
+    EXPECT_EQ(last_entity(olvan_dravix_last_entity_name), "entity");
+    EXPECT_EQ(last_entity(olvan_dravix_last_entity_file_name), std::nullopt);
+    EXPECT_EQ(last_entity(olvan_dravix_last_entity_text), "<e>\xFF</e>");
 
     OLVAN_Dravix_create_entity(service.get(), "f", "/some/file.xml", nullptr);
-    EXPECT_STREQ(olvan_dravix_last_entity_file_name(), "/some/file.xml");
-    EXPECT_EQ(olvan_dravix_last_entity_text(), nullptr);
+    EXPECT_EQ(last_entity(olvan_dravix_last_entity_file_name), "/some/file.xml");
+    EXPECT_EQ(last_entity(olvan_dravix_last_entity_text), std::nullopt);
 
     olvan_dravix_control_reset();
-    EXPECT_EQ(olvan_dravix_last_entity_name(), nullptr);
-    EXPECT_EQ(olvan_dravix_last_entity_file_name(), nullptr);
+    EXPECT_EQ(last_entity(olvan_dravix_last_entity_name), std::nullopt);
+    EXPECT_EQ(last_entity(olvan_dravix_last_entity_file_name), std::nullopt);
+}
+
+
+// Another thread's create_entity replaces the remembered arguments while they
+// are read: each read must still be one whole text that was given (under ASan,
+// a pointer into the replaced string is a use after free).
+TEST_F(ControlTest, LastEntityTextReadWhileAnotherThreadCreatesIsWhole) {
+    Service service;
+    const std::string texts[2] = {std::string(4096, 'a'), std::string(64, 'b')};
+    OLVAN_Dravix_create_entity(service.get(), "e", nullptr, texts[0].c_str());
+    OLVAN_Dravix_delete_entity(service.get(), "e");
+    std::atomic<bool> done{false};
+    std::thread writer([&] {
+        for (int i = 1; i < 5000; ++i) {
+            OLVAN_Dravix_create_entity(service.get(), "e", nullptr, texts[i % 2].c_str());
+            OLVAN_Dravix_delete_entity(service.get(), "e");
+        }
+        done = true;
+    });
+    long reads = 0;
+    do {
+        const std::optional<std::string> text = last_entity(olvan_dravix_last_entity_text);
+        ASSERT_TRUE(text && (*text == texts[0] || *text == texts[1]))
+            << "read " << reads << ": " << (text ? "a torn text of " + std::to_string(text->size()) + " bytes" : "none");
+        ++reads;
+    } while (!done);
+    writer.join();
 }
 
 }  // namespace

@@ -56,6 +56,13 @@ jbyteArray c_string_bytes(JNIEnv *env, const char *text) {
     return byte_array(env, text, std::strlen(text));
 }
 
+// The bytes of a stand-in copy, which is released here.
+jbyteArray copy_bytes(JNIEnv *env, char *copy) {
+    jbyteArray bytes = c_string_bytes(env, copy);
+    olvan_dravix_free_copy(copy);
+    return bytes;
+}
+
 const void *as_pointer(jlong address) { return reinterpret_cast<const void *>(static_cast<intptr_t>(address)); }
 
 // Function names are ASCII, so modified UTF-8 is the plain bytes.
@@ -187,15 +194,15 @@ JNIEXPORT jintArray JNICALL Java_com_olvan_dravix_testing_StandIn_verbosityLevel
 }
 
 JNIEXPORT jbyteArray JNICALL Java_com_olvan_dravix_testing_StandIn_lastEntityNameBytes(JNIEnv *env, jclass) {
-    return c_string_bytes(env, olvan_dravix_last_entity_name());
+    return copy_bytes(env, olvan_dravix_last_entity_name());
 }
 
 JNIEXPORT jbyteArray JNICALL Java_com_olvan_dravix_testing_StandIn_lastEntityFileNameBytes(JNIEnv *env, jclass) {
-    return c_string_bytes(env, olvan_dravix_last_entity_file_name());
+    return copy_bytes(env, olvan_dravix_last_entity_file_name());
 }
 
 JNIEXPORT jbyteArray JNICALL Java_com_olvan_dravix_testing_StandIn_lastEntityTextBytes(JNIEnv *env, jclass) {
-    return c_string_bytes(env, olvan_dravix_last_entity_text());
+    return copy_bytes(env, olvan_dravix_last_entity_text());
 }
 
 JNIEXPORT jbyteArray JNICALL Java_com_olvan_dravix_testing_StandIn_peek(JNIEnv *env, jclass, jlong address,
