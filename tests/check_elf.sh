@@ -1,16 +1,21 @@
 #!/usr/bin/env bash
 # Checks what the dynamic loader and the JVM will see of the bridge library.
 set -u
-lib=$1
+# Usage: check_elf.sh BRIDGE [SERVICE_LIBRARY STRING_LIBRARY [ABSENT_NAME]]
+# The NEEDED names default to the stand-ins'; ABSENT_NAME must not be NEEDED.
+lib=$1 service=${2:-libolvandravix.so} strings=${3:-libolvandds.so} absent=${4:-}
 fail=0
 check() { if ! eval "$2"; then echo "FAIL: $1"; fail=1; else echo "ok: $1"; fi; }
 dyn=$(readelf -d "$lib")
 check "SONAME is the file name" "grep -q 'Library soname: \[libolvanjnidravix.so\]' <<<\"\$dyn\""
 check "RPATH is exactly \$ORIGIN" "grep -q 'Library rpath: \[\$ORIGIN\]' <<<\"\$dyn\""
 check "no RUNPATH" "! grep -q RUNPATH <<<\"\$dyn\""
-for needed in libjvm.so libolvandravix.so libolvandds.so; do
+for needed in libjvm.so "$service" "$strings"; do
   check "NEEDED $needed" "grep -q 'Shared library: \[$needed\]' <<<\"\$dyn\""
 done
+if [ -n "$absent" ]; then
+  check "no NEEDED $absent" "! grep -q 'Shared library: \[$absent\]' <<<\"\$dyn\""
+fi
 check "no JNI_OnLoad" "! nm -D --defined-only '$lib' | grep -q JNI_OnLoad"
 exports=$(nm -D --defined-only "$lib" | awk '{print $3}' | sort)
 others=$(grep -v '^Java_com_olvan_dravix_' <<<"$exports")

@@ -19,6 +19,16 @@ constexpr void fill_library_bytes(uint8_t (&bytes)[N]) {
 
 // Bit-mask style: each level includes the ones below it. Java's constants
 // (DravixProperty.LOG_VERBOSITY_*) are these numbers and are passed unchanged.
+// A build may give other levels (OLVAN_STANDIN_VERBOSITY_LEVELS in CMake), to
+// stand for a product that disagrees with the Java side.
+#ifndef OLVAN_STANDIN_LEVEL_SILENT
+#define OLVAN_STANDIN_LEVEL_SILENT 0
+#define OLVAN_STANDIN_LEVEL_EXCEPTIONS 1
+#define OLVAN_STANDIN_LEVEL_WARNINGS 3
+#define OLVAN_STANDIN_LEVEL_INFO 7
+#endif
+// The default record's level, whatever the constants: 3, as the record every
+// self-check case starts from.
 constexpr int32_t kWarnings = 3;
 
 constexpr OLVAN_DravixProperty make_default() {
@@ -42,9 +52,9 @@ constexpr OLVAN_DravixProperty make_default() {
 extern "C" {
 
 const OLVAN_DravixProperty OLVAN_DRAVIX_PROPERTY_DEFAULT = make_default();
-const int32_t OLVAN_DRAVIX_LOG_VERBOSITY_SILENT = 0;
-const int32_t OLVAN_DRAVIX_LOG_VERBOSITY_EXCEPTIONS = 1;
-const int32_t OLVAN_DRAVIX_LOG_VERBOSITY_WARNINGS = kWarnings;
-const int32_t OLVAN_DRAVIX_LOG_VERBOSITY_INFO = 7;
+const int32_t OLVAN_DRAVIX_LOG_VERBOSITY_SILENT = OLVAN_STANDIN_LEVEL_SILENT;
+const int32_t OLVAN_DRAVIX_LOG_VERBOSITY_EXCEPTIONS = OLVAN_STANDIN_LEVEL_EXCEPTIONS;
+const int32_t OLVAN_DRAVIX_LOG_VERBOSITY_WARNINGS = OLVAN_STANDIN_LEVEL_WARNINGS;
+const int32_t OLVAN_DRAVIX_LOG_VERBOSITY_INFO = OLVAN_STANDIN_LEVEL_INFO;
 
 }

@@ -143,7 +143,7 @@ class HeapFaultCheck {
 
     @Test
     void failedCaseOneArrayRaisesAndLeavesTheRecordAsItWas() {
-        long handle = RecordFixtures.convert(SelfCheckHarness.settingsFor(1));
+        long handle = RecordFixtures.convert(SelfCheckCases.settingsFor(1));
         try {
             byte[] before = StandIn.peek(handle, 256);
             HeapFaults.failMallocAt(1);
@@ -161,7 +161,7 @@ class HeapFaultCheck {
     @ParameterizedTest
     @ValueSource(ints = {0, 2, 3, 4, 5})
     void onlyCaseOneAllocates(int testCase) {
-        long handle = RecordFixtures.convert(SelfCheckHarness.settingsFor(testCase));
+        long handle = RecordFixtures.convert(SelfCheckCases.settingsFor(testCase));
         try {
             HeapFaults.failMallocAt(1);
             assertTrue(DravixProperty.DravixProperty_check_native(handle, testCase));
@@ -175,7 +175,7 @@ class HeapFaultCheck {
     @ParameterizedTest
     @ValueSource(ints = {1, 2, 3})
     void everyAllocationBehindTheApiFailsCleanly(int n) {
-        DravixProperty settings = SelfCheckHarness.settingsFor(1);
+        DravixProperty settings = SelfCheckCases.settingsFor(1);
         HeapFaults.failMallocAt(n);
         assertThrowsExactly(OutOfResourcesException.class, NO_MEMORY, () -> settings.checkNative(1));
         assertFailedAt(n);

@@ -118,7 +118,7 @@ class NativeMemoryCheck {
         StandIn.failDupAt(4);
         assertThrows(OutOfResourcesException.class, () -> new Dravix(settings));
         assertThrows(OutOfResourcesException.class, () -> new Dravix(throwing));
-        assertTrue(SelfCheckHarness.settingsFor(1).checkNative(1));
+        assertTrue(SelfCheckCases.settingsFor(1).checkNative(1));
     }
 
     private static void run(int cycles, DravixProperty settings, DravixProperty throwing, String fileEntity) {

@@ -11,35 +11,11 @@ import java.util.List;
 import java.util.Properties;
 
 /**
- * Fills a {@link DravixProperty} through its public setters so that converting it
- * yields exactly the record that the native self-check expects for a numbered
- * test case, and gives tests a few tools to look at converted records.
+ * Tools for tests of the self-check and of converted records; the cases'
+ * settings themselves are the API's ({@link SelfCheckCases}).
  */
 final class SelfCheckHarness {
-    /** Test cases 0 to 5; any other selector compares nothing. */
-    static final int CASE_COUNT = 6;
-
     private SelfCheckHarness() {
-    }
-
-    /** Settings that convert into the record the self-check expects for {@code testCase}. */
-    static DravixProperty settingsFor(int testCase) {
-        switch (testCase) {
-            case 0:
-                return new DravixProperty();
-            case 1:
-                return fullSettings();
-            case 2:
-                return withVerbosity(DravixProperty.LOG_VERBOSITY_SILENT);
-            case 3:
-                return withVerbosity(DravixProperty.LOG_VERBOSITY_EXCEPTIONS);
-            case 4:
-                return withVerbosity(DravixProperty.LOG_VERBOSITY_WARNINGS);
-            case 5:
-                return withVerbosity(DravixProperty.LOG_VERBOSITY_INFO);
-            default:
-                throw new IllegalArgumentException("no test case " + testCase);
-        }
     }
 
     /**
@@ -61,36 +37,6 @@ final class SelfCheckHarness {
             default:
                 return 3;
         }
-    }
-
-    private static DravixProperty withVerbosity(int level) {
-        return new DravixProperty().setServiceVerbosity(level).setDdsVerbosity(level);
-    }
-
-    private static DravixProperty fullSettings() {
-        // A plain Properties: the JVM's own enumeration decides the order the
-        // conversion sees, which is what the expected record is built from.
-        Properties environment = new Properties();
-        environment.setProperty("name1", "value1");
-        environment.setProperty("name2", "value2");
-        return new DravixProperty()
-                .setCfgFile("cfg_file")
-                .setCfgStrings("cfg_string0", "cfg_string1")
-                .setServiceName("service_name")
-                .setApplicationName("application_name")
-                .setEnforceXsdValidation(false)
-                .setServiceVerbosity(42)
-                .setDdsVerbosity(43)
-                .setDomainIdBase(44)
-                .setPluginSearchPath("plugin_search_path")
-                .setDontStartService(true)
-                .setEnableAdministration(true)
-                .setAdministrationDomainId(9)
-                .setEnableMonitoring(true)
-                .setMonitoringDomainId(10)
-                .setSkipDefaultFiles(true)
-                .setIdentifyExecution(true)
-                .setUserEnvironment(environment);
     }
 
     /** The keys in the order that {@code propertyNames()} yields them. */

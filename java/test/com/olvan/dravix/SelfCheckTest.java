@@ -1,6 +1,6 @@
 package com.olvan.dravix;
 
-import static com.olvan.dravix.SelfCheckHarness.settingsFor;
+import static com.olvan.dravix.SelfCheckCases.settingsFor;
 import static com.olvan.dravix.ServiceLifecycleTest.assertThrowsExactly;
 import static org.junit.jupiter.api.Assertions.assertEquals;
 import static org.junit.jupiter.api.Assertions.assertFalse;
@@ -52,8 +52,8 @@ class SelfCheckTest {
      */
     @Test
     void settingsMatchOnlyTheCaseTheyWereMadeFor() {
-        for (int made = 0; made < SelfCheckHarness.CASE_COUNT; made++) {
-            for (int checked = 0; checked < SelfCheckHarness.CASE_COUNT; checked++) {
+        for (int made = 0; made < SelfCheckCases.COUNT; made++) {
+            for (int checked = 0; checked < SelfCheckCases.COUNT; checked++) {
                 DravixProperty settings = settingsFor(made);
                 String where = "settings of case " + made + " checked as case " + checked;
                 if (made == 1 || checked == 1) {
@@ -238,7 +238,7 @@ class SelfCheckTest {
         // Settings that would pass the case the selector's low 32 bits name,
         // so a selector cut to an int would be caught returning true.
         int low = (int) selector;
-        DravixProperty settings = settingsFor(low >= 0 && low < SelfCheckHarness.CASE_COUNT ? low : 0);
+        DravixProperty settings = settingsFor(low >= 0 && low < SelfCheckCases.COUNT ? low : 0);
         try (NativeRecord record = NativeRecord.convert(settings)) {
             long finalizesBefore = StandIn.calls(FINALIZE);
             long addsBefore = StandIn.calls(ADD);

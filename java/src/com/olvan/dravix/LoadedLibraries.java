@@ -1,0 +1,118 @@
+package com.olvan.dravix;
+
+import java.io.IOException;
+import java.nio.ByteBuffer;
+import java.nio.ByteOrder;
+import java.nio.charset.StandardCharsets;
+import java.nio.file.Files;
+import java.nio.file.Path;
+import java.nio.file.Paths;
+import java.util.ArrayList;
+import java.util.LinkedHashSet;
+import java.util.List;
+import java.util.Optional;
+import java.util.Set;
+import java.util.regex.Pattern;
+
+/**
+ * Which libraries the bridge needs and which files the dynamic loader took for
+ * them: the bridge's NEEDED entries, read from its ELF dynamic section, and the
+ * files mapped into this process ({@code /proc/self/maps}).
+ */
+final class LoadedLibraries {
+    /** The C and C++ runtimes and the JVM: needed by every bridge, not the product's. */
+    private static final Pattern RUNTIME = Pattern.compile(
+            "lib(c|m|dl|rt|pthread|stdc\\+\\+|gcc_s|jvm)\\.so(\\..*)?");
+    private static final int SHT_DYNAMIC = 6;
+    private static final long DT_NULL = 0;
+    private static final long DT_NEEDED = 1;
+
+    private LoadedLibraries() {
+    }
+
+    /** A library the bridge needs, and the file mapped for it if one is. */
+    record Library(String name, Optional<Path> file) {
+    }
+
+    /** The product libraries the bridge needs (its NEEDED entries but the runtimes), resolved. */
+    static List<Library> productLibraries(Path bridge) throws IOException {
+        Set<Path> mapped = mappedFiles();
+        List<Library> libraries = new ArrayList<>();
+        for (String name : needed(bridge)) {
+            if (!RUNTIME.matcher(name).matches()) {
+                libraries.add(new Library(name, resolve(name, bridge.toRealPath().getParent(), mapped)));
+            }
+        }
+        return libraries;
+    }
+
+    /** The file mapped for a NEEDED name: the one $ORIGIN leads to, or else one of that name. */
+    private static Optional<Path> resolve(String name, Path origin, Set<Path> mapped) {
+        Path beside = origin.resolve(name);
+        if (Files.exists(beside)) {
+            try {
+                Path real = beside.toRealPath();
+                if (mapped.contains(real)) {
+                    return Optional.of(real);
+                }
+            } catch (IOException e) {
+                // Not resolvable: look for the name among the mapped files.
+            }
+        }
+        return mapped.stream().filter(p -> p.getFileName().toString().equals(name)).findFirst();
+    }
+
+    /** Every file mapped into this process, as the kernel names it. */
+    static Set<Path> mappedFiles() throws IOException {
+        Set<Path> files = new LinkedHashSet<>();
+        for (String line : Files.readAllLines(Paths.get("/proc/self/maps"), StandardCharsets.UTF_8)) {
+            int slash = line.indexOf('/');
+            if (slash >= 0 && !line.endsWith(" (deleted)")) {
+                files.add(Paths.get(line.substring(slash)));
+            }
+        }
+        return files;
+    }
+
+    /** The NEEDED entries of a 64-bit little-endian ELF shared object, in order. */
+    static List<String> needed(Path elf) throws IOException {
+        ByteBuffer bytes = ByteBuffer.wrap(Files.readAllBytes(elf)).order(ByteOrder.LITTLE_ENDIAN);
+        if (bytes.limit() < 64 || bytes.getInt(0) != 0x464C457F || bytes.get(4) != 2 || bytes.get(5) != 1) {
+            throw new IOException(elf + " is not a 64-bit little-endian ELF file");
+        }
+        long sectionTable = bytes.getLong(0x28);
+        int entrySize = Short.toUnsignedInt(bytes.getShort(0x3A));
+        int sections = Short.toUnsignedInt(bytes.getShort(0x3C));
+        List<String> names = new ArrayList<>();
+        for (int i = 0; i < sections; i++) {
+            int header = Math.toIntExact(sectionTable + (long) i * entrySize);
+            if (bytes.getInt(header + 4) != SHT_DYNAMIC) {
+                continue;
+            }
+            int dynamic = Math.toIntExact(bytes.getLong(header + 0x18));
+            long size = bytes.getLong(header + 0x20);
+            int stringsHeader = Math.toIntExact(sectionTable + (long) bytes.getInt(header + 0x28) * entrySize);
+            int strings = Math.toIntExact(bytes.getLong(stringsHeader + 0x18));
+            for (int entry = dynamic; entry + 16 <= dynamic + size; entry += 16) {
+                long tag = bytes.getLong(entry);
+                if (tag == DT_NULL) {
+                    break;
+                }
+                if (tag == DT_NEEDED) {
+                    names.add(cString(bytes, strings + Math.toIntExact(bytes.getLong(entry + 8))));
+                }
+            }
+        }
+        return names;
+    }
+
+    private static String cString(ByteBuffer bytes, int start) {
+        int end = start;
+        while (bytes.get(end) != 0) {
+            end++;
+        }
+        byte[] text = new byte[end - start];
+        bytes.get(start, text);
+        return new String(text, StandardCharsets.UTF_8);
+    }
+}
