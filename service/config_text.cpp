@@ -44,8 +44,21 @@ inline uint64_t load8(const unsigned char *p) {
     return word;
 }
 
-// Past the run of ASCII bytes that starts at p, thirty-two bytes a step.
+#if defined(__SSE2__)
+inline __m128i load16(const unsigned char *p) { return _mm_loadu_si128(reinterpret_cast<const __m128i *>(p)); }
+#endif
+
+// Past the run of ASCII bytes that starts at p, sixteen bytes a step.
 inline const unsigned char *skip_ascii(const unsigned char *p, const unsigned char *end) {
+#if defined(__SSE2__)
+    while (end - p >= 16) {
+        const int mask = _mm_movemask_epi8(load16(p));
+        if (mask != 0) {
+            return p + __builtin_ctz(static_cast<unsigned>(mask));
+        }
+        p += 16;
+    }
+#endif
     while (end - p >= 32) {
         if (((load8(p) | load8(p + 8) | load8(p + 16) | load8(p + 24)) & 0x8080808080808080ULL) != 0) {
             break;
@@ -142,8 +155,6 @@ inline size_t well_formed(const unsigned char *p, const unsigned char *end, uint
 }
 
 #if defined(__SSE2__)
-inline __m128i load16(const unsigned char *p) { return _mm_loadu_si128(reinterpret_cast<const __m128i *>(p)); }
-
 inline __m128i byte_after(__m128i mask, __m128i before) {
     return _mm_or_si128(_mm_slli_si128(mask, 1), _mm_srli_si128(before, 15));
 }
@@ -263,26 +274,40 @@ bool is_modified_utf8(const char *text, size_t length) {
     }
 }
 
-bool measure_modified_utf8(const char *text, size_t *length) {
-    // Small enough to stay in the first-level cache between the two passes.
+namespace {
+
+// Whether every byte is ASCII: sixty-four bytes a step while they are.
+bool is_ascii(const unsigned char *p, size_t length) {
+    const unsigned char *const end = p + length;
+#if defined(__SSE2__)
+    while (end - p >= 64) {
+        const __m128i any = _mm_or_si128(_mm_or_si128(load16(p), load16(p + 16)),
+                                         _mm_or_si128(load16(p + 32), load16(p + 48)));
+        if (_mm_movemask_epi8(any) != 0) {
+            return false;
+        }
+        p += 64;
+    }
+#endif
+    return skip_ascii(p, end) == end;
+}
+
+}  // namespace
+
+bool measure_ascii(const char *text, size_t *length) {
+    // Small enough to stay in the first-level cache between the two looks.
     constexpr size_t kPiece = 16u << 10;
     size_t done = 0;
-    bool modified = true;
+    bool ascii = true;
     for (;;) {
         const size_t size = strnlen(text + done, kPiece);
+        // Once the answer is known, only the length is still wanted.
+        ascii = ascii && is_ascii(reinterpret_cast<const unsigned char *>(text + done), size);
+        done += size;
         if (size < kPiece) {
-            *length = done + size;
-            return modified && is_modified_utf8(text + done, size);
+            *length = done;
+            return ascii;
         }
-        if (!modified) {
-            done += size;  // the answer is known; only the length is still wanted
-            continue;
-        }
-        // The byte after the piece exists (the terminator at the latest), and
-        // no sequence straddles the cut, so the pieces' answers make the whole's.
-        const size_t cut = decoding_boundary(text + done, kPiece + 1, kPiece);
-        modified = is_modified_utf8(text + done, cut);
-        done += cut;
     }
 }
 
@@ -310,30 +335,137 @@ size_t utf16_length(const char *text, size_t length) {
     }
 }
 
+namespace {
+
+// Writes the code point as one UTF-16 unit or a surrogate pair.
+inline char16_t *put_code_point(uint32_t code_point, char16_t *out) {
+    if (code_point > 0xFFFF) {
+        const uint32_t v = code_point - 0x10000;
+        out[0] = static_cast<char16_t>(0xD800 + (v >> 10));
+        out[1] = static_cast<char16_t>(0xDC00 + (v & 0x3FF));
+        return out + 2;
+    }
+    out[0] = static_cast<char16_t>(code_point);
+    return out + 1;
+}
+
+// Widens the run of ASCII bytes at p into out, sixteen at a time; returns
+// where the run ends. Never writes past the run's own units.
+inline const unsigned char *widen_ascii(const unsigned char *p, const unsigned char *end, char16_t **out) {
+    char16_t *o = *out;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    while (end - p >= 16) {
+        const __m128i x = load16(p);
+        const int mask = _mm_movemask_epi8(x);
+        if (mask != 0) {
+            // The ASCII bytes before the first other one: eight widened at
+            // once when there are, the rest one by one.
+            int ascii = __builtin_ctz(static_cast<unsigned>(mask));
+            if (ascii >= 8) {
+                _mm_storeu_si128(reinterpret_cast<__m128i *>(o), _mm_unpacklo_epi8(x, zero));
+                o += 8;
+                p += 8;
+                ascii -= 8;
+            }
+            for (; ascii > 0; --ascii) {
+                *o++ = *p++;
+            }
+            *out = o;
+            return p;
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(o), _mm_unpacklo_epi8(x, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(o + 8), _mm_unpackhi_epi8(x, zero));
+        p += 16;
+        o += 16;
+    }
+#endif
+    while (end - p >= 8 && eight_ascii(p)) {
+        widen_eight(p, o);
+        p += 8;
+        o += 8;
+    }
+    while (p < end && *p < 0x80) {
+        *o++ = *p++;
+    }
+    *out = o;
+    return p;
+}
+
+}  // namespace
+
 size_t decode_utf16(const char *text, size_t length, char16_t *out) {
     const auto *p = reinterpret_cast<const unsigned char *>(text);
     const auto *end = p + length;
     char16_t *const start = out;
+    for (;;) {
+        p = widen_ascii(p, end, &out);
+        if (p == end) {
+            return static_cast<size_t>(out - start);
+        }
+        uint32_t code_point;
+        size_t bytes = well_formed(p, end, &code_point);
+        if (bytes == 0) {
+            const Sequence s = next_sequence(p, end);
+            bytes = s.bytes;
+            code_point = s.code_point;
+        }
+        out = put_code_point(code_point, out);
+        p += bytes;
+    }
+}
+
+size_t modified_utf16_length(const char *text, size_t length) {
+    const auto *p = reinterpret_cast<const unsigned char *>(text);
+    const auto *end = p + length;
+    // Each sequence of modified UTF-8 is one unit and has one byte that is
+    // not a continuation byte (80-BF, the signed bytes below -64).
+    size_t units = 0;
+#if defined(__SSE2__)
+    const __m128i below = _mm_set1_epi8(-64);
+    while (end - p >= 16) {
+        const int continuations = _mm_movemask_epi8(_mm_cmplt_epi8(load16(p), below));
+        units += 16 - static_cast<size_t>(__builtin_popcount(static_cast<unsigned>(continuations)));
+        p += 16;
+    }
+#endif
+    for (; p < end; ++p) {
+        units += continuation(*p) ? 0 : 1;
+    }
+    return units;
+}
+
+size_t decode_modified_utf8(const char *text, size_t length, char16_t *out) {
+    const auto *p = reinterpret_cast<const unsigned char *>(text);
+    const auto *end = p + length;
+    char16_t *const start = out;
+    // No checks: the text is valid, so a lead byte says all. Sixteen ASCII
+    // bytes are widened at once and as many kept as were ASCII; the units
+    // written beyond those stay within the length units out holds.
     while (p < end) {
-        if (end - p >= 8 && eight_ascii(p)) {
-            widen_eight(p, out);
-            p += 8;
-            out += 8;
-            continue;
-        }
-        if (*p < 0x80) {
-            *out++ = *p++;
-            continue;
-        }
-        const Sequence s = next_sequence(p, end);
-        if (s.code_point > 0xFFFF) {
-            const uint32_t v = s.code_point - 0x10000;
-            *out++ = static_cast<char16_t>(0xD800 + (v >> 10));
-            *out++ = static_cast<char16_t>(0xDC00 + (v & 0x3FF));
+        const unsigned char lead = *p;
+        if (lead < 0x80) {
+#if defined(__SSE2__)
+            if (end - p >= 16) {
+                const __m128i x = load16(p);
+                _mm_storeu_si128(reinterpret_cast<__m128i *>(out), _mm_unpacklo_epi8(x, _mm_setzero_si128()));
+                _mm_storeu_si128(reinterpret_cast<__m128i *>(out + 8), _mm_unpackhi_epi8(x, _mm_setzero_si128()));
+                const unsigned others = static_cast<unsigned>(_mm_movemask_epi8(x));
+                const int ascii = others == 0 ? 16 : __builtin_ctz(others);
+                p += ascii;
+                out += ascii;
+                continue;
+            }
+#endif
+            *out++ = lead;
+            ++p;
+        } else if (lead < 0xE0) {
+            *out++ = static_cast<char16_t>(((lead & 0x1Fu) << 6) | (p[1] & 0x3Fu));
+            p += 2;
         } else {
-            *out++ = static_cast<char16_t>(s.code_point);
+            *out++ = static_cast<char16_t>(((lead & 0x0Fu) << 12) | ((p[1] & 0x3Fu) << 6) | (p[2] & 0x3Fu));
+            p += 3;
         }
-        p += s.bytes;
     }
     return static_cast<size_t>(out - start);
 }

@@ -17,11 +17,10 @@ namespace olvan {
 // only), which the JVM decodes exactly as decode_utf16 would.
 bool is_modified_utf8(const char *text, size_t length);
 
-// is_modified_utf8 for the NUL-terminated text, which also sets *length to
-// its length. One pass over memory: the text is measured and checked a
-// cache-sized piece at a time, so a text larger than the caches is read from
-// memory once, not once to measure and again to check.
-bool measure_modified_utf8(const char *text, size_t *length);
+// Whether the NUL-terminated text is all ASCII; sets *length to its length.
+// One pass over memory: the text is measured and checked a cache-sized piece
+// at a time, so a text larger than the caches is read from memory once.
+bool measure_ascii(const char *text, size_t *length);
 
 // The number of UTF-16 units that decode_utf16 produces for the text.
 size_t utf16_length(const char *text, size_t length);
@@ -29,6 +28,12 @@ size_t utf16_length(const char *text, size_t length);
 // Decodes the text into out, which holds utf16_length(text, length) units;
 // returns the number written.
 size_t decode_utf16(const char *text, size_t length, char16_t *out);
+
+// For text that is_modified_utf8 accepts, and faster: the number of units
+// that decode_utf16 would produce, and the same decoding. out holds `length`
+// units (not just the units decoded): the wide step writes ahead.
+size_t modified_utf16_length(const char *text, size_t length);
+size_t decode_modified_utf8(const char *text, size_t length, char16_t *out);
 
 // A place at or a few bytes before `at` (at <= length) where the text may be
 // cut without changing its decoding: decoding the two parts one after the

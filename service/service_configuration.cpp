@@ -30,47 +30,35 @@ struct HeapFree {
 
 static_assert(sizeof(jchar) == sizeof(char16_t), "jchar is a UTF-16 unit");
 
-// glibc keeps freed blocks for reuse up to its largest mmap threshold (32 MiB
-// on 64-bit); a larger buffer would be a fresh mapping, faulted in page by
-// page, on every call.
-constexpr size_t kLargestKeptBuffer = 32u << 20;
-
-// Bytes decoded per step when the text is too large for one native buffer;
-// the UTF-16 chunk stays in the CPU cache.
+// Bytes decoded per step. The UTF-16 chunk stays in the CPU cache, and no
+// native buffer the size of the text is ever made: one that large would be
+// fresh memory on most calls (a thread's malloc arena maps a new heap for a
+// block of many MiB and unmaps it at the free), faulted in page by page.
 constexpr size_t kChunkBytes = 16u << 10;
 
-// One exactly sized native buffer, so that the allocator keeps it from call to call.
-jstring string_from_buffer(JNIEnv *env, const char *text, size_t length, size_t units) {
-    std::unique_ptr<char16_t, HeapFree> buffer(
-        static_cast<char16_t *>(std::malloc(units == 0 ? 1 : units * sizeof(char16_t))));
-    if (!buffer) {
-        raise_out_of_memory(env);
-        return nullptr;
-    }
-    decode_utf16(text, length, buffer.get());
-    return env->NewString(reinterpret_cast<const jchar *>(buffer.get()), static_cast<jsize>(units));
+// Text of one chunk at most: NewString straight from the chunk.
+jstring string_from_chunk(JNIEnv *env, const char *text, size_t length, char16_t *chunk) {
+    const size_t units = decode_utf16(text, length, chunk);
+    return env->NewString(reinterpret_cast<const jchar *>(chunk), static_cast<jsize>(units));
 }
 
-// Large text goes a chunk at a time straight into a Java char[], which
-// String(char[]) then takes over.
-jstring string_from_chunks(JNIEnv *env, const char *text, size_t length, size_t units) {
+// Larger text goes a chunk at a time into a Java char[], which String(char[])
+// then takes over: the JVM's compiled copy into the string, where NewString
+// copies one character at a time (twice as slowly again on JDK 25).
+jstring string_from_chunks(JNIEnv *env, const char *text, size_t length, size_t units, bool modified,
+                           char16_t *chunk) {
     ScopedLocalRef<jcharArray> chars(env, env->NewCharArray(static_cast<jsize>(units)));
     if (!chars) {
         return nullptr;  // the JVM's OutOfMemoryError is pending
-    }
-    std::unique_ptr<char16_t, HeapFree> chunk(static_cast<char16_t *>(std::malloc(kChunkBytes * sizeof(char16_t))));
-    if (!chunk) {
-        raise_out_of_memory(env);
-        return nullptr;
     }
     size_t done = 0;
     jsize filled = 0;
     while (done < length) {
         // A chunk never yields more units than it has bytes.
         const size_t next = done + decoding_boundary(text + done, length - done, kChunkBytes);
-        const size_t count = decode_utf16(text + done, next - done, chunk.get());
-        env->SetCharArrayRegion(chars.get(), filled, static_cast<jsize>(count),
-                                reinterpret_cast<const jchar *>(chunk.get()));
+        const size_t count = modified ? decode_modified_utf8(text + done, next - done, chunk)
+                                      : decode_utf16(text + done, next - done, chunk);
+        env->SetCharArrayRegion(chars.get(), filled, static_cast<jsize>(count), reinterpret_cast<const jchar *>(chunk));
         if (env->ExceptionCheck()) {
             return nullptr;
         }
@@ -88,17 +76,25 @@ jstring string_from_chunks(JNIEnv *env, const char *text, size_t length, size_t 
     return static_cast<jstring>(env->NewObject(string_class.get(), from_chars, chars.get()));
 }
 
-// Text with four-byte sequences or invalid bytes: decoded to UTF-16 here.
+// Text that is not ASCII: decoded to UTF-16 here.
 jstring decoded_string(JNIEnv *env, const char *text, size_t length) {
-    const size_t units = utf16_length(text, length);
+    std::unique_ptr<char16_t, HeapFree> chunk(static_cast<char16_t *>(std::malloc(kChunkBytes * sizeof(char16_t))));
+    if (!chunk) {
+        raise_out_of_memory(env);
+        return nullptr;
+    }
+    if (length <= kChunkBytes) {
+        return string_from_chunk(env, text, length, chunk.get());
+    }
+    // Valid modified UTF-8 (most text that is not ASCII) has a quicker
+    // count and decoding that need no checks.
+    const bool modified = is_modified_utf8(text, length);
+    const size_t units = modified ? modified_utf16_length(text, length) : utf16_length(text, length);
     if (units > static_cast<size_t>(INT_MAX)) {
         raise_out_of_memory(env);
         return nullptr;
     }
-    if (units <= kLargestKeptBuffer / sizeof(char16_t)) {
-        return string_from_buffer(env, text, length, units);
-    }
-    return string_from_chunks(env, text, length, units);
+    return string_from_chunks(env, text, length, units, modified, chunk.get());
 }
 
 }  // namespace
@@ -118,9 +114,15 @@ JNIEXPORT jstring JNICALL Java_com_olvan_dravix_Dravix_Dravix_1get_1configuratio
         return nullptr;
     }
     size_t length = 0;
-    const bool modified = measure_modified_utf8(text.get(), &length);
-    // The JVM counts the characters of NewStringUTF's argument in an int.
-    if (length <= static_cast<size_t>(INT_MAX) && modified) {
+    const bool ascii = measure_ascii(text.get(), &length);
+    // NewStringUTF turns ASCII into a one-byte-per-character string in one
+    // quick pass; from the first other byte on it converts a character at a
+    // time, slower than decoding here and handing the JVM UTF-16, except in
+    // text of one chunk, where it costs less than the decoding path's calls.
+    // Both give the same string for valid modified UTF-8. The JVM counts
+    // NewStringUTF's characters in an int.
+    if (length <= static_cast<size_t>(INT_MAX) &&
+        (ascii || (length <= kChunkBytes && is_modified_utf8(text.get(), length)))) {
         return env->NewStringUTF(text.get());  // null with the JVM's error pending if it failed
     }
     return decoded_string(env, text.get(), length);

@@ -381,7 +381,19 @@ JNIEXPORT jstring JNICALL Java_com_olvan_dravix_bench_Floor_getConfiguration(JNI
     return result;
 }
 
-// Not floors: read back what a conversion produced, for the sanity checks.
+// Not floors: the configuration's byte length, to make an ASCII text of the
+// same length; what a conversion produced, for the sanity checks.
+JNIEXPORT jlong JNICALL Java_com_olvan_dravix_bench_Floor_configurationLength(JNIEnv *env, jclass, jlong service) {
+    char *text = OLVAN_Dravix_get_configuration(service_at(service));
+    if (text == nullptr) {
+        fail(env, "floor: get_configuration");
+        return -1;
+    }
+    const jlong length = static_cast<jlong>(std::strlen(text));
+    OLVAN_Dravix_free_string(text);
+    return length;
+}
+
 JNIEXPORT jint JNICALL Java_com_olvan_dravix_bench_Floor_userEnvironmentCount(JNIEnv *, jclass, jlong handle) {
     return record_at(handle)->user_environment.count;
 }

@@ -13,9 +13,11 @@
 
 namespace {
 
+using olvan::decode_modified_utf8;
 using olvan::decode_utf16;
 using olvan::decoding_boundary;
 using olvan::is_modified_utf8;
+using olvan::modified_utf16_length;
 using olvan::utf16_length;
 
 // Printable form of units for failure messages.
@@ -40,7 +42,9 @@ std::string hex(const std::string &bytes) {
 }
 
 // Decodes through the code under test into a buffer of exactly the announced
-// size plus a guard, so that an overrun or a count mismatch shows.
+// size plus a guard, so that an overrun or a count mismatch shows. Text that
+// is_modified_utf8 accepts goes through the unchecked decoding too, into the
+// byte length it may use, and must come out the same.
 std::u16string decode(const std::string &bytes) {
     constexpr char16_t kGuard = 0xA5A5;
     const size_t units = utf16_length(bytes.data(), bytes.size());
@@ -50,7 +54,17 @@ std::u16string decode(const std::string &bytes) {
     for (size_t i = units; i < buffer.size(); ++i) {
         EXPECT_EQ(buffer[i], kGuard) << "decode_utf16 wrote past its announced length for " << hex(bytes);
     }
-    return std::u16string(buffer.data(), written < units ? written : units);
+    const std::u16string result(buffer.data(), written < units ? written : units);
+    if (is_modified_utf8(bytes.data(), bytes.size())) {
+        EXPECT_EQ(modified_utf16_length(bytes.data(), bytes.size()), units) << hex(bytes);
+        std::vector<char16_t> wide(bytes.size() + 4, kGuard);
+        const size_t modified = decode_modified_utf8(bytes.data(), bytes.size(), wide.data());
+        EXPECT_EQ(std::u16string(wide.data(), modified), result) << "unchecked decoding of " << hex(bytes);
+        for (size_t i = bytes.size(); i < wide.size(); ++i) {
+            EXPECT_EQ(wide[i], kGuard) << "decode_modified_utf8 wrote past the byte length for " << hex(bytes);
+        }
+    }
+    return result;
 }
 
 // ---------------------------------------------------------------------------
@@ -234,7 +248,7 @@ TEST(ConfigTextDecoding, SequencesAtEveryOffsetOfAnAsciiRun) {
         {"\x80", u"\uFFFD", false},
     };
     for (const auto &insert : inserts) {
-        for (size_t before = 0; before <= 24; ++before) {
+        for (size_t before = 0; before <= 40; ++before) {
             for (size_t after : {size_t(0), size_t(1), size_t(7), size_t(8), size_t(17)}) {
                 const std::string text = std::string(before, 'a') + insert.bytes + std::string(after, 'b');
                 const std::u16string want =

@@ -128,7 +128,8 @@ final class NativeLibrary {
         String path = System.getProperty("java.library.path", "");
         for (String entry : path.split(File.pathSeparator)) {
             if (!entry.isEmpty()) {
-                folders.add(Paths.get(entry));
+                // System.load takes absolute paths only; a relative entry is the JVM's working directory's.
+                folders.add(Paths.get(entry).toAbsolutePath());
             }
         }
         Path jarFolder = jarFolder();

@@ -187,8 +187,8 @@ class ConfigurationTextTest {
     /**
      * Large decoded text, built as bytes and expected text side by side:
      * standard and modified forms, broken sequences, ASCII runs of every
-     * length. Up to 16 Mi units the decoding uses one native buffer; above,
-     * it goes in chunks whose cuts land at every kind of place.
+     * length. It is decoded in chunks whose cuts land at every kind of
+     * place, at a size of many chunks and at one of more than 16 Mi units.
      */
     @ParameterizedTest
     @ValueSource(ints = {4 << 20, (16 << 20) + 300_000})

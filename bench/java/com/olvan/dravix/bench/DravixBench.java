@@ -441,6 +441,13 @@ public final class DravixBench {
         };
     }
 
+    /**
+     * Every configuration text against the least the JVM does to make a string
+     * of that size: NewStringUTF on ASCII text of the same byte length, in a
+     * service of its own. Text that is not ASCII also gets a second row against
+     * NewStringUTF on its own bytes, where that explains something (on text
+     * with four-byte sequences that call yields a wrong string).
+     */
     private void configurations() throws IOException {
         for (int size : new int[] {16, MIB, 64 * MIB}) {
             int n = bytes(size);
@@ -451,52 +458,102 @@ public final class DravixBench {
             try (Service service = new Service()) {
                 BridgeCalls.createEntity(service.handle, "payload", text);
                 Checks.modifiedUtf8Configuration(service.handle, text);
-                measureConfiguration(service.handle, n, ASCII, 1.10);
+                measureConfiguration(service.handle, service.handle, n, ASCII, 1.10);
             }
         }
+        // Text that is not ASCII reaches Java through String(char[]) once it is
+        // larger than a chunk, and that copy runs several times faster when C2
+        // has compiled it (after some thousands of calls, as in any JVM that has
+        // run for a while). The first row shows text before that; then the
+        // path is warmed.
+        supplementaryConfiguration(MIB, COLD, Double.NaN);
+        warmDecodedPath();
         for (int size : new int[] {16, MIB, 64 * MIB}) {
             int n = bytes(size);
             if (!wanted(configurationName(n, BMP))) {
                 continue;
             }
             String text = Workloads.bmpText(n);
-            try (Service service = new Service()) {
+            try (Service service = new Service(); Service ascii = new Service()) {
                 BridgeCalls.createEntity(service.handle, "payload", text);
                 Checks.modifiedUtf8Configuration(service.handle, text);
-                measureConfiguration(service.handle, n, BMP, 1.10);
+                fillAsciiLike(ascii, service.handle);
+                measureConfiguration(service.handle, ascii.handle, n, BMP, 1.10);
             }
         }
-        for (int size : new int[] {16, MIB, 64 * MIB}) {
-            int n = bytes(size);
-            if (!wanted(configurationName(n, SUPPLEMENTARY))) {
-                continue;
+        for (int size : new int[] {16, MIB, 16 * MIB, 64 * MIB}) {
+            supplementaryConfiguration(size, "", size <= 16 ? Double.NaN : size <= MIB ? 1.30 : 1.50);
+        }
+    }
+
+    private static final String COLD = " (String(char[]) not compiled yet)";
+
+    /** Many calls on a text just over a chunk: String(char[]) gets compiled, as in a warm JVM. */
+    private void warmDecodedPath() throws IOException {
+        if (!wanted(configurationName(bytes(MIB), SUPPLEMENTARY)) && !wanted(configurationName(bytes(MIB), BMP))) {
+            return;
+        }
+        Path file = Workloads.writeTemp(Workloads.asciiWithFourByteSequences(32 * 1024));
+        try (Service service = new Service()) {
+            BridgeCalls.createEntity(service.handle, "payload", "file://" + file);
+            int calls = quick ? 100 : 20_000;
+            for (int i = 0; i < calls; i++) {
+                if (BridgeCalls.getConfiguration(service.handle).isEmpty()) {
+                    throw new IllegalStateException("no configuration text");
+                }
             }
-            byte[] utf8 = Workloads.supplementaryUtf8(n);
-            Path file = Workloads.writeTemp(utf8);
-            try (Service service = new Service()) {
-                // From a file: a Java string would reach the service as modified UTF-8.
-                BridgeCalls.createEntity(service.handle, "payload", "file://" + file);
-                Checks.decodedConfiguration(service.handle, new String(utf8, StandardCharsets.UTF_8));
-                measureConfiguration(service.handle, n, SUPPLEMENTARY, 1.50);
-            }
+        }
+    }
+
+    private void supplementaryConfiguration(int size, String note, double target) throws IOException {
+        int n = bytes(size);
+        if (!wanted(configurationName(n, SUPPLEMENTARY) + note)) {
+            return;
+        }
+        byte[] utf8 = Workloads.asciiWithFourByteSequences(n);
+        Path file = Workloads.writeTemp(utf8);
+        try (Service service = new Service(); Service ascii = new Service()) {
+            // From a file: a Java string would reach the service as modified UTF-8.
+            BridgeCalls.createEntity(service.handle, "payload", "file://" + file);
+            Checks.decodedConfiguration(service.handle, new String(utf8, StandardCharsets.UTF_8));
+            fillAsciiLike(ascii, service.handle);
+            measureConfiguration(service.handle, ascii.handle, n, SUPPLEMENTARY + note, target);
+        }
+    }
+
+    /** Gives ascii an ASCII configuration exactly as long as the service's. */
+    private static void fillAsciiLike(Service ascii, long service) {
+        long target = Floor.configurationLength(service);
+        BridgeCalls.createEntity(ascii.handle, "payload", "x");
+        long wrapper = Floor.configurationLength(ascii.handle) - 1;
+        BridgeCalls.deleteEntity(ascii.handle, "payload");
+        BridgeCalls.createEntity(ascii.handle, "payload", Workloads.ascii(Math.toIntExact(target - wrapper)));
+        if (Floor.configurationLength(ascii.handle) != target) {
+            throw new IllegalStateException("the ASCII configuration is not " + target + " bytes long");
         }
     }
 
     private static final String ASCII = "ASCII";
     private static final String BMP = "UTF-8, 2-3 byte chars only";
-    private static final String SUPPLEMENTARY = "UTF-8 with 4-byte sequences";
+    private static final String SUPPLEMENTARY = "UTF-8, a 4-byte char every 60 B";
 
     private static String configurationName(int n, String kind) {
         return "get_configuration, " + Workloads.sizeLabel(n) + " " + kind;
     }
 
-    private void measureConfiguration(long service, int n, String kind, double target) {
+    private void measureConfiguration(long service, long asciiService, int n, String kind, double target) {
         int k = n <= 1024 ? 500 : n <= MIB ? 8 : 1;
         Size s = n <= 1024 ? Size.SMALL : n <= MIB ? Size.MEDIUM : Size.LARGE;
         add(configurationName(n, kind), "call", () -> Harness.compare(
                 configurationBatch(service, k, true),
-                configurationBatch(service, k, false),
+                configurationBatch(asciiService, k, false),
                 k, s != Size.SMALL, plan(s)), target);
+        if (asciiService != service) {
+            add(configurationName(n, kind) + " vs NewStringUTF same bytes", "call", () -> Harness.compare(
+                    configurationBatch(service, k, true),
+                    configurationBatch(service, k, false),
+                    k, s != Size.SMALL, plan(s)), Double.NaN);
+        }
     }
 
     // ---- the walk under -Xcheck:jni, in a JVM of its own

@@ -32,6 +32,9 @@ final class Floor {
     /** get_configuration + NewStringUTF + free_string. */
     static native String getConfiguration(long service);
 
+    /** Not a floor: the byte length of the service's configuration text. */
+    static native long configurationLength(long service);
+
     static native int userEnvironmentCount(long record);
 
     static native int cfgStringsCount(long record);

@@ -28,14 +28,9 @@ final class PeakMemory {
 
     /** Runs every case for both sides, each in a child JVM, and prints the table. */
     static void report(int size, boolean judge) throws IOException, InterruptedException {
-        // A quarter of the size less 4 KiB: with one supplementary character
-        // in ASCII, the largest text that is decoded through one native
-        // UTF-16 buffer (up to 16 Mi units) rather than in chunks.
-        int oneBuffer = size / 4 - 4096;
         Object[][] cases = {
             {"config-ascii", size, "get_configuration, ASCII"},
             {"config-supplementary", size, "get_configuration, UTF-8 with 4-byte seqs"},
-            {"config-one-supplementary", oneBuffer, "get_configuration, ASCII + one 4-byte seq"},
             {"create", size, "create_entity, ASCII"},
         };
         System.out.println();
@@ -113,11 +108,6 @@ final class PeakMemory {
                 break;
             case "config-supplementary":
                 fromFile(service, Workloads.supplementaryUtf8(size));
-                break;
-            case "config-one-supplementary":
-                byte[] text = Workloads.ascii(size).getBytes(StandardCharsets.ISO_8859_1);
-                System.arraycopy("\uD83D\uDE00".getBytes(StandardCharsets.UTF_8), 0, text, size / 2, 4);
-                fromFile(service, text);
                 break;
             case "create":
                 createText = Workloads.ascii(size);

@@ -117,6 +117,16 @@ final class Workloads {
     }
 
     /**
+     * Exactly {@code size} bytes of ASCII markup with one supplementary
+     * character (U+1F600, four bytes) after every 60 ASCII bytes: mostly ASCII,
+     * as configurations are, yet a text the JVM's own decoder cannot read.
+     */
+    static byte[] asciiWithFourByteSequences(int size) {
+        return lines("<route id=\"r0001\" from=\"in/orders\" to=\"out/audit\" n=\"3\"/>\n\uD83D\uDE00", "\uD83D\uDE00",
+                size);
+    }
+
+    /**
      * Exactly {@code size} bytes of UTF-8 with two- and three-byte characters
      * but no four-byte ones: valid modified UTF-8 as well, which NewStringUTF
      * takes as it is, one character at a time.
