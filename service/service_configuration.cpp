@@ -117,12 +117,10 @@ JNIEXPORT jstring JNICALL Java_com_olvan_dravix_Dravix_Dravix_1get_1configuratio
     const bool ascii = measure_ascii(text.get(), &length);
     // NewStringUTF turns ASCII into a one-byte-per-character string in one
     // quick pass; from the first other byte on it converts a character at a
-    // time, slower than decoding here and handing the JVM UTF-16, except in
-    // text of one chunk, where it costs less than the decoding path's calls.
-    // Both give the same string for valid modified UTF-8. The JVM counts
-    // NewStringUTF's characters in an int.
-    if (length <= static_cast<size_t>(INT_MAX) &&
-        (ascii || (length <= kChunkBytes && is_modified_utf8(text.get(), length)))) {
+    // time, slower than decoding here and handing the JVM UTF-16 (which gives
+    // the same string for valid modified UTF-8). The JVM counts NewStringUTF's
+    // characters in an int.
+    if (ascii && length <= static_cast<size_t>(INT_MAX)) {
         return env->NewStringUTF(text.get());  // null with the JVM's error pending if it failed
     }
     return decoded_string(env, text.get(), length);

@@ -26,7 +26,7 @@ if ! "$(dirname "$java")/javac" --release 17 -Xlint:all -Werror -cp "$api_jar" -
   echo "FAIL: the README's example does not compile"
   exit 1
 fi
-feature=$("$java" -XshowSettings:properties -version 2>&1 | sed -n 's/^ *java.specification.version = //p')
+feature=$("$java" -XshowSettings:properties -version 2>&1 | sed -n 's/^ *java\.version = //p')
 
 # run NAME EXPECTED_STATUS PATTERN JVM_ARGS...: the output must match PATTERN.
 run() {

@@ -21,6 +21,11 @@ public final class BridgeCalls {
         property.DravixProperty_to_native(record);
     }
 
+    /** The API's own settings for a self-check case. */
+    public static DravixProperty selfCheckSettings(int testCase) {
+        return SelfCheckCases.settingsFor(testCase);
+    }
+
     public static boolean checkNative(long record, long testCase) {
         return DravixProperty.DravixProperty_check_native(record, testCase);
     }

@@ -3,6 +3,7 @@ package com.olvan.dravix;
 import java.io.File;
 import java.net.URISyntaxException;
 import java.nio.file.Files;
+import java.nio.file.InvalidPathException;
 import java.nio.file.Path;
 import java.nio.file.Paths;
 import java.security.CodeSource;
@@ -44,6 +45,9 @@ final class NativeLibrary {
             failure = null;
         } catch (LoadFailure e) {
             failure = e;
+        } catch (RuntimeException e) {
+            // A path the file system cannot take, say: reported like any other failure.
+            failure = LoadFailure.link(FILE_NAME + " could not be looked for: " + e, e);
         }
         LOADED = loaded;
         FAILURE = failure;
@@ -127,9 +131,13 @@ final class NativeLibrary {
         List<Path> folders = new ArrayList<>();
         String path = System.getProperty("java.library.path", "");
         for (String entry : path.split(File.pathSeparator)) {
-            if (!entry.isEmpty()) {
-                // System.load takes absolute paths only; a relative entry is the JVM's working directory's.
-                folders.add(Paths.get(entry).toAbsolutePath());
+            try {
+                if (!entry.isEmpty()) {
+                    // System.load takes absolute paths only; a relative entry is the JVM's working directory's.
+                    folders.add(Paths.get(entry).toAbsolutePath());
+                }
+            } catch (InvalidPathException e) {
+                // Not a folder this file system has: nothing to find there.
             }
         }
         Path jarFolder = jarFolder();

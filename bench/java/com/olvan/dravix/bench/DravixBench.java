@@ -329,7 +329,7 @@ public final class DravixBench {
         if (!wanted("check_native")) {
             return;
         }
-        DravixProperty p = Workloads.selfCheckCase1();
+        DravixProperty p = BridgeCalls.selfCheckSettings(1);
         Checks.passesSelfCheck(p, 1);
         long record = BridgeCalls.newRecord();
         try {

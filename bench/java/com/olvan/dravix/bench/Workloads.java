@@ -63,30 +63,6 @@ final class Workloads {
         return new DravixProperty().setCfgStrings(strings);
     }
 
-    /** The settings that self-check case 1 expects. */
-    static DravixProperty selfCheckCase1() {
-        DravixProperty p = new DravixProperty()
-                .setCfgFile("cfg_file")
-                .setCfgStrings("cfg_string0", "cfg_string1")
-                .setServiceName("service_name")
-                .setApplicationName("application_name")
-                .setEnforceXsdValidation(false)
-                .setServiceVerbosity(42)
-                .setDdsVerbosity(43)
-                .setDomainIdBase(44)
-                .setPluginSearchPath("plugin_search_path")
-                .setDontStartService(true)
-                .setEnableAdministration(true)
-                .setAdministrationDomainId(9)
-                .setEnableMonitoring(true)
-                .setMonitoringDomainId(10)
-                .setSkipDefaultFiles(true)
-                .setIdentifyExecution(true);
-        p.getUserEnvironment().setProperty("name1", "value1");
-        p.getUserEnvironment().setProperty("name2", "value2");
-        return p;
-    }
-
     /** Exactly {@code size} bytes of ASCII configuration text. */
     static String ascii(int size) {
         StringBuilder block = new StringBuilder();
