@@ -419,55 +419,27 @@ size_t modified_utf16_length(const char *text, size_t length) {
     const auto *p = reinterpret_cast<const unsigned char *>(text);
     const auto *end = p + length;
     // Each sequence of modified UTF-8 is one unit and has one byte that is
-    // not a continuation byte (80-BF, the signed bytes below -64).
-    size_t units = 0;
+    // not a continuation byte (80-BF, the signed bytes below -64): the units
+    // are the bytes less the continuation bytes.
+    size_t continuations = 0;
 #if defined(__SSE2__)
     const __m128i below = _mm_set1_epi8(-64);
     while (end - p >= 16) {
-        const int continuations = _mm_movemask_epi8(_mm_cmplt_epi8(load16(p), below));
-        units += 16 - static_cast<size_t>(__builtin_popcount(static_cast<unsigned>(continuations)));
-        p += 16;
-    }
-#endif
-    for (; p < end; ++p) {
-        units += continuation(*p) ? 0 : 1;
-    }
-    return units;
-}
-
-size_t decode_modified_utf8(const char *text, size_t length, char16_t *out) {
-    const auto *p = reinterpret_cast<const unsigned char *>(text);
-    const auto *end = p + length;
-    char16_t *const start = out;
-    // No checks: the text is valid, so a lead byte says all. Sixteen ASCII
-    // bytes are widened at once and as many kept as were ASCII; the units
-    // written beyond those stay within the length units out holds.
-    while (p < end) {
-        const unsigned char lead = *p;
-        if (lead < 0x80) {
-#if defined(__SSE2__)
-            if (end - p >= 16) {
-                const __m128i x = load16(p);
-                _mm_storeu_si128(reinterpret_cast<__m128i *>(out), _mm_unpacklo_epi8(x, _mm_setzero_si128()));
-                _mm_storeu_si128(reinterpret_cast<__m128i *>(out + 8), _mm_unpackhi_epi8(x, _mm_setzero_si128()));
-                const unsigned others = static_cast<unsigned>(_mm_movemask_epi8(x));
-                const int ascii = others == 0 ? 16 : __builtin_ctz(others);
-                p += ascii;
-                out += ascii;
-                continue;
-            }
-#endif
-            *out++ = lead;
-            ++p;
-        } else if (lead < 0xE0) {
-            *out++ = static_cast<char16_t>(((lead & 0x1Fu) << 6) | (p[1] & 0x3Fu));
-            p += 2;
-        } else {
-            *out++ = static_cast<char16_t>(((lead & 0x0Fu) << 12) | ((p[1] & 0x3Fu) << 6) | (p[2] & 0x3Fu));
-            p += 3;
+        // Sixteen byte-wide counters, each taking at most one a step, summed
+        // before any can pass 255.
+        __m128i counts = _mm_setzero_si128();
+        for (int step = 0; step < 255 && end - p >= 16; ++step, p += 16) {
+            counts = _mm_sub_epi8(counts, _mm_cmplt_epi8(load16(p), below));
         }
+        const __m128i sums = _mm_sad_epu8(counts, _mm_setzero_si128());
+        continuations += static_cast<size_t>(_mm_cvtsi128_si32(sums)) +
+                         static_cast<size_t>(_mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
     }
-    return static_cast<size_t>(out - start);
+#endif
+    for (const unsigned char *q = p; q < end; ++q) {
+        continuations += continuation(*q) ? 1 : 0;
+    }
+    return length - continuations;
 }
 
 size_t decoding_boundary(const char *text, size_t length, size_t at) {

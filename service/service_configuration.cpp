@@ -45,8 +45,7 @@ jstring string_from_chunk(JNIEnv *env, const char *text, size_t length, char16_t
 // Larger text goes a chunk at a time into a Java char[], which String(char[])
 // then takes over: the JVM's compiled copy into the string, where NewString
 // copies one character at a time (twice as slowly again on JDK 25).
-jstring string_from_chunks(JNIEnv *env, const char *text, size_t length, size_t units, bool modified,
-                           char16_t *chunk) {
+jstring string_from_chunks(JNIEnv *env, const char *text, size_t length, size_t units, char16_t *chunk) {
     ScopedLocalRef<jcharArray> chars(env, env->NewCharArray(static_cast<jsize>(units)));
     if (!chars) {
         return nullptr;  // the JVM's OutOfMemoryError is pending
@@ -56,8 +55,7 @@ jstring string_from_chunks(JNIEnv *env, const char *text, size_t length, size_t 
     while (done < length) {
         // A chunk never yields more units than it has bytes.
         const size_t next = done + decoding_boundary(text + done, length - done, kChunkBytes);
-        const size_t count = modified ? decode_modified_utf8(text + done, next - done, chunk)
-                                      : decode_utf16(text + done, next - done, chunk);
+        const size_t count = decode_utf16(text + done, next - done, chunk);
         env->SetCharArrayRegion(chars.get(), filled, static_cast<jsize>(count), reinterpret_cast<const jchar *>(chunk));
         if (env->ExceptionCheck()) {
             return nullptr;
@@ -86,15 +84,15 @@ jstring decoded_string(JNIEnv *env, const char *text, size_t length) {
     if (length <= kChunkBytes) {
         return string_from_chunk(env, text, length, chunk.get());
     }
-    // Valid modified UTF-8 (most text that is not ASCII) has a quicker
-    // count and decoding that need no checks.
-    const bool modified = is_modified_utf8(text, length);
-    const size_t units = modified ? modified_utf16_length(text, length) : utf16_length(text, length);
+    // Valid modified UTF-8 (most text that is not ASCII) is checked and
+    // counted sixteen bytes at a time, in about a third of the general count.
+    const size_t units =
+        is_modified_utf8(text, length) ? modified_utf16_length(text, length) : utf16_length(text, length);
     if (units > static_cast<size_t>(INT_MAX)) {
         raise_out_of_memory(env);
         return nullptr;
     }
-    return string_from_chunks(env, text, length, units, modified, chunk.get());
+    return string_from_chunks(env, text, length, units, chunk.get());
 }
 
 }  // namespace
