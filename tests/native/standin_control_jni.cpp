@@ -205,6 +205,13 @@ JNIEXPORT jbyteArray JNICALL Java_com_olvan_dravix_testing_StandIn_lastEntityTex
     return copy_bytes(env, olvan_dravix_last_entity_text());
 }
 
+JNIEXPORT jlong JNICALL Java_com_olvan_dravix_testing_StandIn_lastEntityTextLength(JNIEnv *, jclass) {
+    char *text = olvan_dravix_last_entity_text();
+    const jlong length = text == nullptr ? -1 : static_cast<jlong>(std::strlen(text));
+    olvan_dravix_free_copy(text);
+    return length;
+}
+
 JNIEXPORT jbyteArray JNICALL Java_com_olvan_dravix_testing_StandIn_peek(JNIEnv *env, jclass, jlong address,
                                                                          jint length) {
     if (length < 0) {

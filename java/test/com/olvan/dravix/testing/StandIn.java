@@ -88,6 +88,9 @@ public final class StandIn {
         return latin1(lastEntityTextBytes());
     }
 
+    /** Bytes in the text of the last create_entity call, for texts too long for a Java array; -1 if null. */
+    public static native long lastEntityTextLength();
+
     /** Raw memory at an address, e.g. a record through its handle. */
     public static native byte[] peek(long address, int length);
 
