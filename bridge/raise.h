@@ -12,6 +12,11 @@ namespace olvan {
 // If the class itself cannot be found, the JVM's lookup error is what remains.
 void raise(JNIEnv *env, const char *class_name, const char *message);
 
+// Raises class_name(message) with cause as its cause, so that a caller who
+// catches it still has the Java exception that made the step fail. The class
+// needs only the one-String constructor: the cause is set with initCause.
+void raise_caused_by(JNIEnv *env, jthrowable cause, const char *class_name, const char *message);
+
 inline void raise_out_of_memory(JNIEnv *env);
 inline void raise_null_service(JNIEnv *env);
 inline void raise_null_record(JNIEnv *env);

@@ -3,6 +3,9 @@
 // them. Methods are called virtually, so a subclass's overrides take effect.
 #include "property/user_environment.h"
 
+#include <cstddef>
+
+#include "bridge/messages.h"
 #include "bridge/raise.h"
 #include "bridge/scoped_local_ref.h"
 #include "bridge/scoped_utf_chars.h"
@@ -19,52 +22,73 @@ struct PropertiesMethods {
     jmethodID next_element;
 };
 
+// One method the conversion needs, the message if it is missing, and where its
+// ID goes (null: looked up only to check that the class offers it).
+struct MethodLookup {
+    const char *name;
+    const char *signature;
+    const char *missing;
+    jmethodID PropertiesMethods::*id;
+};
+
+// The order of the look-ups, and so which message a broken class gets, is fixed.
+constexpr MethodLookup kPropertiesLookups[] = {
+    {"<init>", "()V", "error getting properties constructor", nullptr},
+    {"clear", "()V", "error getting properties clear method", nullptr},
+    {"setProperty", "(Ljava/lang/String;Ljava/lang/String;)Ljava/lang/Object;", "error getting properties set method",
+     nullptr},
+    {"getProperty", "(Ljava/lang/String;)Ljava/lang/String;", "error getting properties get method",
+     &PropertiesMethods::get_property},
+    {"propertyNames", "()Ljava/util/Enumeration;", "error getting properties property names method",
+     &PropertiesMethods::property_names},
+    {"size", "()I", "error getting properties get size method", &PropertiesMethods::size},
+};
+constexpr MethodLookup kEnumerationLookups[] = {
+    {"hasMoreElements", "()Z", "error getting enum has more elements  method", &PropertiesMethods::has_more_elements},
+    {"nextElement", "()Ljava/lang/Object;", "error getting enum next element method", &PropertiesMethods::next_element},
+};
+
 // Finalizing empties the list: what a failure after the lookups does.
 void fail(JNIEnv *env, const char *message, OLVAN_DravixProperties *list) {
     JNIDravixCommon_throwOutOfResourcesException(env, message);
     OLVAN_DravixProperties_finalize(list);
 }
 
-// A Java method threw: show its exception (printing clears it), then report.
+// A Java method threw: show its exception (printing clears it), then report
+// it as the cause of the step's own exception. A null list is left as it was.
 void fail_after_java_error(JNIEnv *env, const char *message, OLVAN_DravixProperties *list) {
+    ScopedLocalRef<jthrowable> cause(env, env->ExceptionOccurred());
     env->ExceptionDescribe();
-    fail(env, message, list);
+    raise_caused_by(env, cause.get(), kOutOfResourcesClass, message);
+    if (list != nullptr) {
+        OLVAN_DravixProperties_finalize(list);
+    }
 }
 
-// The lookups check that the classes offer what the conversion needs; the
-// constructor, clear and setProperty are looked up for that check alone.
+template <size_t N>
+bool look_up_methods(JNIEnv *env, jclass cls, const MethodLookup (&lookups)[N], PropertiesMethods *methods,
+                     OLVAN_DravixProperties *list) {
+    for (const MethodLookup &lookup : lookups) {
+        const jmethodID id = env->GetMethodID(cls, lookup.name, lookup.signature);
+        if (id == nullptr) {
+            fail(env, lookup.missing, list);
+            return false;
+        }
+        if (lookup.id != nullptr) {
+            methods->*lookup.id = id;
+        }
+    }
+    return true;
+}
+
+// The lookups check that the classes offer what the conversion needs.
 bool look_up(JNIEnv *env, PropertiesMethods *methods, OLVAN_DravixProperties *list) {
     ScopedLocalRef<jclass> properties(env, env->FindClass("java/util/Properties"));
     if (!properties) {
         fail(env, "error getting properties class", list);
         return false;
     }
-    jclass p = properties.get();
-    if (env->GetMethodID(p, "<init>", "()V") == nullptr) {
-        fail(env, "error getting properties constructor", list);
-        return false;
-    }
-    if (env->GetMethodID(p, "clear", "()V") == nullptr) {
-        fail(env, "error getting properties clear method", list);
-        return false;
-    }
-    if (env->GetMethodID(p, "setProperty", "(Ljava/lang/String;Ljava/lang/String;)Ljava/lang/Object;") == nullptr) {
-        fail(env, "error getting properties set method", list);
-        return false;
-    }
-    methods->get_property = env->GetMethodID(p, "getProperty", "(Ljava/lang/String;)Ljava/lang/String;");
-    if (methods->get_property == nullptr) {
-        fail(env, "error getting properties get method", list);
-        return false;
-    }
-    methods->property_names = env->GetMethodID(p, "propertyNames", "()Ljava/util/Enumeration;");
-    if (methods->property_names == nullptr) {
-        fail(env, "error getting properties property names method", list);
-        return false;
-    }
-    methods->size = env->GetMethodID(p, "size", "()I");
-    if (methods->size == nullptr) {
-        fail(env, "error getting properties get size method", list);
+    if (!look_up_methods(env, properties.get(), kPropertiesLookups, methods, list)) {
         return false;
     }
     ScopedLocalRef<jclass> enumeration(env, env->FindClass("java/util/Enumeration"));
@@ -72,17 +96,7 @@ bool look_up(JNIEnv *env, PropertiesMethods *methods, OLVAN_DravixProperties *li
         fail(env, "error finding properties class", list);
         return false;
     }
-    methods->has_more_elements = env->GetMethodID(enumeration.get(), "hasMoreElements", "()Z");
-    if (methods->has_more_elements == nullptr) {
-        fail(env, "error getting enum has more elements  method", list);
-        return false;
-    }
-    methods->next_element = env->GetMethodID(enumeration.get(), "nextElement", "()Ljava/lang/Object;");
-    if (methods->next_element == nullptr) {
-        fail(env, "error getting enum next element method", list);
-        return false;
-    }
-    return true;
+    return look_up_methods(env, enumeration.get(), kEnumerationLookups, methods, list);
 }
 
 // Adds one key and its value. The characters stay borrowed until the library
@@ -133,8 +147,7 @@ bool convert_user_environment(JNIEnv *env, jobject object, jfieldID field, OLVAN
     const jint size = env->CallIntMethod(properties.get(), methods.size);
     if (env->ExceptionCheck()) {
         // The list is left as it was: nothing has been read yet.
-        env->ExceptionDescribe();
-        JNIDravixCommon_throwOutOfResourcesException(env, "error getting element count");
+        fail_after_java_error(env, "error getting element count", nullptr);
         return false;
     }
     if (size == 0) {
