@@ -17,9 +17,10 @@ import java.util.Properties;
  * {@link #LOG_VERBOSITY_INFO}; the value is passed to the service unchanged.
  *
  * <p>Instances are not thread-safe: do not change one while a service is being
- * created from it.
+ * created from it. The class is final: the native side reads its fields by name,
+ * and a subclass's field of the same name would otherwise stand in for them.
  */
-public class DravixProperty {
+public final class DravixProperty {
     /** No log output. */
     public static final int LOG_VERBOSITY_SILENT = 0;
     /** Exceptions only. */
@@ -57,6 +58,35 @@ public class DravixProperty {
 
     /** Settings with every default: no files, no names, schema validation on, warnings logged. */
     public DravixProperty() {
+    }
+
+    /** A copy of {@code from} with another user environment. */
+    private DravixProperty(DravixProperty from, Properties userEnvironment) {
+        cfgFile = from.cfgFile;
+        cfgStrings = from.cfgStrings;
+        serviceName = from.serviceName;
+        applicationName = from.applicationName;
+        enforceXsdValidation = from.enforceXsdValidation;
+        serviceVerbosity = from.serviceVerbosity;
+        ddsVerbosity = from.ddsVerbosity;
+        domainIdBase = from.domainIdBase;
+        pluginSearchPath = from.pluginSearchPath;
+        dontStartService = from.dontStartService;
+        enableAdministration = from.enableAdministration;
+        administrationDomainId = from.administrationDomainId;
+        enableMonitoring = from.enableMonitoring;
+        monitoringDomainId = from.monitoringDomainId;
+        skipDefaultFiles = from.skipDefaultFiles;
+        identifyExecution = from.identifyExecution;
+        user_environment = userEnvironment;
+    }
+
+    /**
+     * What the native conversion is given: these settings, with the user
+     * environment seen as a Java reader of {@code Properties} sees it.
+     */
+    DravixProperty forConversion() {
+        return new DravixProperty(this, UserEnvironmentView.of(user_environment));
     }
 
     /**
@@ -391,9 +421,18 @@ public class DravixProperty {
     }
 
     /**
-     * Replaces the user environment. Only {@code String} keys are passed on; they
-     * are passed in the order the object's {@code propertyNames()} yields them.
-     * An empty object adds nothing; null empties the service's list.
+     * Replaces the user environment. What is passed on is what
+     * {@link Properties#stringPropertyNames()} names, with the values
+     * {@link Properties#getProperty(String)} gives: entries whose key or value is
+     * not a {@code String} are left out, and the defaults count whether or not the
+     * object has entries of its own. A subclass that overrides
+     * {@code propertyNames()} decides the names and their order itself: its
+     * {@code String} keys are passed in the order it yields them, each with its
+     * {@code getProperty} value (null passed as null). An object with nothing to
+     * pass adds nothing; null empties the service's list. If one of the object's
+     * methods throws, creating the service fails with
+     * {@link com.olvan.dravix.infrastructure.OutOfResourcesException}, whose cause
+     * is what was thrown.
      *
      * @param userEnvironment the name/value pairs, or null
      * @return this object

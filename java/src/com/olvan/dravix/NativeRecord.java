@@ -17,9 +17,10 @@ final class NativeRecord implements AutoCloseable {
      */
     static NativeRecord convert(DravixProperty property) {
         NativeLibrary.ensureLoaded();
+        DravixProperty settings = property.forConversion();
         NativeRecord record = new NativeRecord(DravixProperty.DravixProperty_new());
         try {
-            property.DravixProperty_to_native(record.handle);
+            settings.DravixProperty_to_native(record.handle);
             return record;
         } catch (RuntimeException | Error e) {
             record.close();

@@ -419,7 +419,9 @@ class HostileInputTest {
             StandIn.reset();
             // Java's own exception is printed and replaced: whatever it was,
             // the caller sees OutOfResourcesException naming the step.
-            assertThrowsExactly(OutOfResourcesException.class, (String) c[2], () -> new Dravix(settings));
+            Throwable cause = assertThrowsExactly(OutOfResourcesException.class, (String) c[2],
+                    () -> new Dravix(settings)).getCause();
+            assertEquals(thrown.get().getClass(), cause.getClass(), c[0] + ": the cause is what the method threw");
             assertEquals(0, StandIn.calls("OLVAN_Dravix_new"), c[0] + ": no service from a failed conversion");
             assertEquals(0, StandIn.liveStrings(), c[0] + ": the record must be gone with its strings");
             // The settings object stays usable once its environment behaves.
@@ -476,12 +478,17 @@ class HostileInputTest {
     @Test
     void propertiesWithKeysThatAreNotStrings() {
         // A plain Properties holding a non-String key: its own propertyNames()
-        // throws ClassCastException, which the conversion reports as such.
+        // throws ClassCastException, which the native conversion reports as
+        // such; the API passes the String entries and leaves the other out.
         Properties mixed = new Properties();
         mixed.put(42, "answer");
         mixed.setProperty("text", "kept");
-        assertThrowsExactly(OutOfResourcesException.class, "error getting enumeration of keys",
-                () -> new Dravix(new DravixProperty().setUserEnvironment(mixed)));
+        OutOfResourcesException thrown = assertThrowsExactly(OutOfResourcesException.class,
+                "error getting enumeration of keys", () -> new Record(new DravixProperty().setUserEnvironment(mixed)));
+        assertEquals(ClassCastException.class, thrown.getCause().getClass());
+        try (Dravix service = new Dravix(new DravixProperty().setUserEnvironment(mixed))) {
+            assertTrue(service.getConfiguration().contains("<user_environment count=\"1\">"));
+        }
 
         // A subclass that yields non-String keys itself: those keys are
         // skipped (reading one as a string would bring the JVM down), the

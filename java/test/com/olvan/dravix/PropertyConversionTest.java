@@ -305,4 +305,11 @@ class PropertyConversionTest {
         assertTrue(configuration.indexOf("REGION") < configuration.indexOf("TIER"), "enumeration order");
         assertTrue(!configuration.contains("changed") && !configuration.contains("LATE"), configuration);
     }
+
+    @Test
+    void settingsCannotBeSubclassed() {
+        // The conversion reads fields by name: a subclass's private field of a
+        // setting's name would replace the setting while the getter shows the user's.
+        assertTrue(java.lang.reflect.Modifier.isFinal(DravixProperty.class.getModifiers()));
+    }
 }

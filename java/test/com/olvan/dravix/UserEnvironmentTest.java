@@ -285,8 +285,11 @@ class UserEnvironmentTest {
                     .setServiceName("converted before the list")
                     .setUserEnvironment(new FailingProperties(failure));
 
-            assertThrowsExactly(OutOfResourcesException.class, failure.message,
+            OutOfResourcesException thrown = assertThrowsExactly(OutOfResourcesException.class, failure.message,
                     () -> settings.DravixProperty_to_native(handle));
+            // What the user's object threw stays reachable for a caller who catches.
+            assertEquals(IllegalStateException.class, thrown.getCause().getClass());
+            assertEquals(failure + " fails on purpose (this trace is expected)", thrown.getCause().getMessage());
 
             RecordBytes r = RecordBytes.of(handle);
             assertEquals(failure.addsBeforeFailure, StandIn.calls("OLVAN_DravixProperties_add") - addsBefore);
@@ -323,5 +326,52 @@ class UserEnvironmentTest {
         } finally {
             DravixProperty.DravixProperty_delete(handle);
         }
+    }
+
+    /** What the service receives from a user environment when the API converts it. */
+    private static List<String> receivedThroughTheApi(Properties environment) {
+        try (NativeRecord record = NativeRecord.convert(new DravixProperty().setUserEnvironment(environment))) {
+            return RecordBytes.of(record.handle()).userEnvironmentText();
+        }
+    }
+
+    @Test
+    void theApiPassesWhatAJavaReaderOfPropertiesSees() {
+        Properties defaults = new Properties();
+        defaults.setProperty("FROM_DEFAULTS", "d");
+        defaults.setProperty("SHADOWED", "default");
+        // Defaults alone are entries too.
+        assertEquals(Set.of("FROM_DEFAULTS=d", "SHADOWED=default"),
+                new HashSet<>(receivedThroughTheApi(new Properties(defaults))));
+
+        Properties mixed = new Properties(defaults);
+        mixed.setProperty("SHADOWED", "own");
+        mixed.setProperty("TEXT", "kept");
+        mixed.put(8080, "port");             // not a String key: left out, nothing fails
+        mixed.put("PORT", 8080);             // not a String value: left out, not passed as null
+        mixed.put("MASKED", List.of("x"));   // a non-String value over no default
+        assertEquals(Set.of("FROM_DEFAULTS=d", "SHADOWED=own", "TEXT=kept"),
+                new HashSet<>(receivedThroughTheApi(mixed)));
+
+        // Only non-String entries: nothing to pass, and nothing fails.
+        Properties odd = new Properties();
+        odd.put(1, 2);
+        assertEquals(List.of(), receivedThroughTheApi(odd));
+    }
+
+    @Test
+    void aSubclassThatNamesItsOwnKeysKeepsItsOrderThroughTheApi() {
+        OrderedProperties environment = new OrderedProperties().with("z", "1").withKey(42).with("a", "2");
+        assertEquals(List.of("z=1", "a=2"), receivedThroughTheApi(environment));
+    }
+
+    @Test
+    void aFailingMethodThroughTheApiFailsItsOwnStepWithItsCause() {
+        for (Failure failure : Failure.values()) {
+            OutOfResourcesException thrown = assertThrowsExactly(OutOfResourcesException.class, failure.message,
+                    () -> new Dravix(new DravixProperty().setUserEnvironment(new FailingProperties(failure))));
+            assertEquals(IllegalStateException.class, thrown.getCause().getClass(), failure.name());
+        }
+        assertEquals(0, StandIn.calls("OLVAN_Dravix_new"));
     }
 }
