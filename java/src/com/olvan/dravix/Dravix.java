@@ -71,7 +71,9 @@ public final class Dravix implements AutoCloseable {
     private final ReentrantReadWriteLock lifecycle = new ReentrantReadWriteLock();
     private final NativeHandles handles;
     private final Cleaner.Cleanable cleanable;
-    private boolean closed;
+    // Written under the write lock, read by calls under the read lock and by
+    // isClosed() without any.
+    private volatile boolean closed;
 
     /** A service with default settings. */
     public Dravix() {
@@ -115,12 +117,10 @@ public final class Dravix implements AutoCloseable {
      * @throws IllegalStateException if the service was closed
      */
     public void start() {
-        Lock lock = acquire();
-        try {
-            Dravix_start(handles.service);
-        } finally {
-            release(lock);
-        }
+        call(service -> {
+            Dravix_start(service);
+            return null;
+        });
     }
 
     /**
@@ -131,12 +131,10 @@ public final class Dravix implements AutoCloseable {
      * @throws IllegalStateException if the service was closed
      */
     public void stop() {
-        Lock lock = acquire();
-        try {
-            Dravix_stop(handles.service);
-        } finally {
-            release(lock);
-        }
+        call(service -> {
+            Dravix_stop(service);
+            return null;
+        });
     }
 
     /**
@@ -149,16 +147,15 @@ public final class Dravix implements AutoCloseable {
      * @throws NullPointerException if name or configuration is null
      * @throws DravixException "OLVAN_Dravix_create_entity error" if the library
      *     refused (a name in use, an unreadable file, text it cannot accept)
-     * @throws OutOfResourcesException if a native copy of a string failed
+     * @throws OutOfResourcesException if a native copy of a string failed, or the
+     *     JVM could not give a string's whole text
      * @throws IllegalStateException if the service was closed
      */
     public void createEntity(String name, String configuration) {
-        Lock lock = acquire();
-        try {
-            Dravix_create_entity(handles.service, name, configuration);
-        } finally {
-            release(lock);
-        }
+        call(service -> {
+            Dravix_create_entity(service, name, configuration);
+            return null;
+        });
     }
 
     /**
@@ -172,12 +169,10 @@ public final class Dravix implements AutoCloseable {
      * @throws IllegalStateException if the service was closed
      */
     public void deleteEntity(String name) {
-        Lock lock = acquire();
-        try {
-            Dravix_delete_entity(handles.service, name);
-        } finally {
-            release(lock);
-        }
+        call(service -> {
+            Dravix_delete_entity(service, name);
+            return null;
+        });
     }
 
     /**
@@ -190,30 +185,22 @@ public final class Dravix implements AutoCloseable {
      * @return the configuration text
      * @throws DravixException "OLVAN_Dravix_get_configuration error" if the
      *     library gave no text
+     * @throws OutOfResourcesException "insufficient memory for native allocation"
+     *     if the text could not be turned into a Java string
      * @throws IllegalStateException if the service was closed
      */
     public String getConfiguration() {
-        Lock lock = acquire();
-        try {
-            return Dravix_get_configuration(handles.service);
-        } finally {
-            release(lock);
-        }
+        return call(Dravix::Dravix_get_configuration);
     }
 
     /**
-     * Tells whether the service was closed.
+     * Tells whether the service was closed. Never waits, not even for a
+     * {@link #close()} that is waiting for calls in progress.
      *
      * @return whether {@link #close()} has been called
      */
     public boolean isClosed() {
-        Lock lock = lifecycle.readLock();
-        lock.lock();
-        try {
-            return closed;
-        } finally {
-            lock.unlock();
-        }
+        return closed;
     }
 
     /**
@@ -234,30 +221,32 @@ public final class Dravix implements AutoCloseable {
         }
     }
 
-    /**
-     * Ends a call begun with {@link #acquire()}. The fence keeps this object
-     * reachable until the native call has returned: the handle is read before
-     * the call and nothing after it mentions the object, so without the fence
-     * compiled code lets the object go during the call, and the Cleaner frees
-     * the service under the library's feet.
-     */
-    private void release(Lock lock) {
-        try {
-            lock.unlock();
-        } finally {
-            Reference.reachabilityFence(this);
-        }
+    /** A native call on the service handle. */
+    @FunctionalInterface
+    private interface ServiceCall<T> {
+        T on(long service);
     }
 
-    /** Takes the shared lock, or throws if the service is already closed. */
-    private Lock acquire() {
+    /**
+     * Runs a native call under the shared lock, or throws if the service is
+     * already closed. The fence keeps this object reachable until the native
+     * call has returned: the handle is read before the call and nothing after
+     * it mentions the object, so without the fence compiled code lets the
+     * object go during the call, and the Cleaner frees the service under the
+     * library's feet.
+     */
+    private <T> T call(ServiceCall<T> body) {
         Lock lock = lifecycle.readLock();
         lock.lock();
-        if (closed) {
+        try {
+            if (closed) {
+                throw new IllegalStateException("Dravix service is closed");
+            }
+            return body.on(handles.service);
+        } finally {
             lock.unlock();
-            throw new IllegalStateException("Dravix service is closed");
+            Reference.reachabilityFence(this);
         }
-        return lock;
     }
 
     // The native half. A service handle is the service library's pointer.

@@ -13,6 +13,7 @@ import java.nio.file.Files;
 import java.nio.file.Path;
 import java.util.ArrayList;
 import java.util.List;
+import java.util.concurrent.CompletableFuture;
 import java.util.concurrent.CountDownLatch;
 import java.util.concurrent.CyclicBarrier;
 import java.util.concurrent.ThreadLocalRandom;
@@ -236,6 +237,8 @@ class ApiMisuseTest {
         closer.join(300);
         assertTrue(closer.isAlive(), "close returned while a call was still inside the library");
         assertEquals(1, StandIn.liveServices());
+        // Asking whether it is closed never joins the wait.
+        assertEquals(false, CompletableFuture.supplyAsync(service::isClosed).get(10, TimeUnit.SECONDS));
         writeFifo(fifo, "<held/>");
         held.join(TimeUnit.SECONDS.toMillis(60));
         closer.join(TimeUnit.SECONDS.toMillis(60));
