@@ -9,6 +9,7 @@
 #include "bridge/scoped_local_ref.h"
 #include "engine/olvan_dravix.h"
 #include "property/property_release.h"
+#include "property/record_slot.h"
 #include "property/user_environment.h"
 
 extern "C" {
@@ -27,8 +28,6 @@ struct FieldRule {
     Kind kind;
     size_t offset;
 };
-
-#define OLVAN_SLOT(field) offsetof(OLVAN_DravixProperty, field)
 
 // The order is part of the contract: a failure leaves every earlier field set.
 constexpr FieldRule kFieldRules[] = {
@@ -50,13 +49,6 @@ constexpr FieldRule kFieldRules[] = {
     {"identifyExecution", "Z", Kind::Boolean, OLVAN_SLOT(identify_execution)},
     {"user_environment", "Ljava/util/Properties;", Kind::Properties, OLVAN_SLOT(user_environment)},
 };
-
-#undef OLVAN_SLOT
-
-template <typename T>
-T *slot(OLVAN_DravixProperty *record, size_t offset) {
-    return reinterpret_cast<T *>(reinterpret_cast<unsigned char *>(record) + offset);
-}
 
 // cfgStrings: a null array keeps what the record has; otherwise the record's
 // old array goes and a new one, its entries null until copied, takes its place.
