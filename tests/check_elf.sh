@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
 # Checks what the dynamic loader and the JVM will see of the bridge library.
 set -u
-# Usage: check_elf.sh BRIDGE [SERVICE_LIBRARY STRING_LIBRARY [ABSENT_NAME]]
+# Usage: check_elf.sh [--hardened] BRIDGE [SERVICE_LIBRARY STRING_LIBRARY [ABSENT_NAME]]
 # The NEEDED names default to the stand-ins'; ABSENT_NAME must not be NEEDED.
+# --hardened: also full RELRO (a GNU_RELRO segment and BIND_NOW) and the stack
+# protector in use.
+hardened=0
+if [ "${1:-}" = --hardened ]; then hardened=1; shift; fi
 lib=$1 service=${2:-libolvandravix.so} strings=${3:-libolvandds.so} absent=${4:-}
 fail=0
 check() { if ! eval "$2"; then echo "FAIL: $1"; fail=1; else echo "ok: $1"; fi; }
@@ -21,4 +25,9 @@ exports=$(nm -D --defined-only "$lib" | awk '{print $3}' | sort)
 others=$(grep -v '^Java_com_olvan_dravix_' <<<"$exports")
 check "only JNI exports are visible (others: ${others//$'\n'/ })" "[ -z \"\$others\" ]"
 check "all eleven JNI exports present" "[ \$(grep -c '^Java_com_olvan_dravix_' <<<\"\$exports\") -eq 11 ]"
+if [ $hardened -eq 1 ]; then
+  check "BIND_NOW (relocations resolved at load)" "grep -Eq '\(BIND_NOW\)|\(FLAGS_1\).*NOW' <<<\"\$dyn\""
+  check "GNU_RELRO segment (with BIND_NOW: full RELRO)" "readelf -lW '$lib' | grep -q GNU_RELRO"
+  check "stack protector in use" "readelf --dyn-syms -W '$lib' | grep -q ' __stack_chk_fail'"
+fi
 exit $fail

@@ -103,7 +103,7 @@ changed=$(diff <(echo "$before") <(echo "$after") | grep -c '^<')
 expected="./lib/x86_64-linux/libolvanjnidravix.so ./lib/x86_64-linux/olvan-dravix-1.0-javadoc.jar ./lib/x86_64-linux/olvan-dravix-1.0-sources.jar ./lib/x86_64-linux/olvan-dravix-1.0.jar "
 [ "$added" = "$expected" ] && ok "installed beside the service library: $added" || bad "installed: $added"
 
-"$here/../check_elf.sh" "$home/lib/x86_64-linux/libolvanjnidravix.so" libolvandravix.so libolvanddscore.so libolvandds.so ||
+"$here/../check_elf.sh" --hardened "$home/lib/x86_64-linux/libolvanjnidravix.so" libolvandravix.so libolvanddscore.so libolvandds.so ||
   bad "the installed bridge's ELF entries"
 installation_check "installation check on the product" "$home/lib/x86_64-linux/olvan-dravix-1.0.jar" 0 \
   'Middleware: +libolvanddscore.so -> .*/product/lib/x86_64-linux/libolvanddscore.so'
