@@ -91,7 +91,7 @@ if ! { cmake -S "$src" -B "$bridge_build" -DCMAKE_BUILD_TYPE=Release -DOLVAN_DRA
 fi
 grep -E '^-- (Dravix product|Installing)' "$log"
 built=$(cd "$bridge_build/lib" && ls | tr '\n' ' ')
-[ "$built" = "libolvanjnidravix.so olvan-dravix-1.0-javadoc.jar olvan-dravix-1.0-sources.jar olvan-dravix-1.0.jar " ] &&
+[ "$built" = "libolvanjnidravix.so olvan-dravix-1.0-javadoc.jar olvan-dravix-1.0-sources.jar olvan-dravix-1.0.jar olvan-dravix-1.0.pom " ] &&
   ok "only the bridge and the jars were built ($built)" || bad "built more than the bridge and the jars: $built"
 [ -z "$(find "$bridge_build" -name 'libolvandds*' -o -name 'libolvandravix*')" ] &&
   ok "no stand-in built into the bridge's build" || bad "a stand-in was built"
@@ -100,7 +100,7 @@ after=$(fingerprint "$home")
 added=$(diff <(echo "$before") <(echo "$after") | sed -n 's/^> [0-9a-f]*  //p' | sort | tr '\n' ' ')
 changed=$(diff <(echo "$before") <(echo "$after") | grep -c '^<')
 [ "$changed" -eq 0 ] && ok "no product file changed" || bad "$changed product files changed or vanished"
-expected="./lib/x86_64-linux/libolvanjnidravix.so ./lib/x86_64-linux/olvan-dravix-1.0-javadoc.jar ./lib/x86_64-linux/olvan-dravix-1.0-sources.jar ./lib/x86_64-linux/olvan-dravix-1.0.jar "
+expected="./lib/x86_64-linux/libolvanjnidravix.so ./lib/x86_64-linux/olvan-dravix-1.0-javadoc.jar ./lib/x86_64-linux/olvan-dravix-1.0-sources.jar ./lib/x86_64-linux/olvan-dravix-1.0.jar ./lib/x86_64-linux/olvan-dravix-1.0.pom "
 [ "$added" = "$expected" ] && ok "installed beside the service library: $added" || bad "installed: $added"
 
 "$here/../check_elf.sh" --hardened "$home/lib/x86_64-linux/libolvanjnidravix.so" libolvandravix.so libolvanddscore.so libolvandds.so ||

@@ -9,6 +9,11 @@ public final class BridgeCalls {
     private BridgeCalls() {
     }
 
+    /** Loads the bridge, which the API does only at its first service or self-check. */
+    public static void load() {
+        NativeLibrary.ensureLoaded();
+    }
+
     public static long newRecord() {
         return DravixProperty.DravixProperty_new();
     }

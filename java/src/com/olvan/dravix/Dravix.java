@@ -31,12 +31,6 @@ import java.util.concurrent.locks.ReentrantReadWriteLock;
 public final class Dravix implements AutoCloseable {
     private static final Cleaner CLEANER = Cleaner.create();
 
-    // Binds the natives when the class is first used. A bridge that did not
-    // load is reported by the first call that needs it, not here.
-    static {
-        NativeLibrary.initialize();
-    }
-
     /**
      * What must be released: kept apart from the {@code Dravix} so that the
      * cleaner can run it without reaching the object.

@@ -30,12 +30,6 @@ public final class DravixProperty {
     /** Everything, informational messages included. */
     public static final int LOG_VERBOSITY_INFO = 7;
 
-    // Binds the natives when the class is first used. A bridge that did not
-    // load is reported by the first call that needs it, not here.
-    static {
-        NativeLibrary.initialize();
-    }
-
     // The native conversion reads these fields by name and type: keep both.
     private String cfgFile;
     private String[] cfgStrings;

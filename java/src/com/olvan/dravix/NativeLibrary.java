@@ -1,7 +1,9 @@
 package com.olvan.dravix;
 
 import java.io.File;
+import java.io.IOException;
 import java.net.URISyntaxException;
+import java.net.URL;
 import java.nio.file.Files;
 import java.nio.file.InvalidPathException;
 import java.nio.file.Path;
@@ -9,73 +11,79 @@ import java.nio.file.Paths;
 import java.security.CodeSource;
 import java.util.ArrayList;
 import java.util.List;
+import java.util.stream.Stream;
 
 /**
- * Loads the native bridge once per class loader, from the first of:
+ * Loads the native bridge once per class loader, at the first use that needs it
+ * (a new {@link Dravix}, the self-check), from the first of:
  * <ol>
  *   <li>the file named by the system property {@value #PATH_PROPERTY}, and no
  *       other place if it is set;
  *   <li>each folder of {@code java.library.path}, in order;
- *   <li>the folder of the jar that holds these classes.
+ *   <li>the product's folder named by the environment variable
+ *       {@value #HOME_VARIABLE}: its {@code lib/}, each folder directly below
+ *       {@code lib/}, then the folder itself;
+ *   <li>the folder of the jar that holds these classes (for a run-time image
+ *       made with jlink, the image's {@code lib/}).
  * </ol>
  * The bridge finds the service library and the middleware in its own folder.
  *
  * <p>A failure is kept, not thrown from the class initialiser: every use of the
- * API that needs the bridge throws the same explanation, with the JVM's own
- * error as its cause, instead of a bare {@code NoClassDefFoundError} from the
- * second use on.
+ * API that needs the bridge throws the same explanation instead of a bare
+ * {@code NoClassDefFoundError} from the second use on.
  */
 final class NativeLibrary {
     /** System property naming the bridge library file explicitly. */
     static final String PATH_PROPERTY = "olvan.dravix.library";
+    /** Environment variable naming the product's folder. */
+    static final String HOME_VARIABLE = "OLVAN_DRAVIX_HOME";
     /** The bridge's file name, {@code libolvanjnidravix.so} on Linux. */
     static final String FILE_NAME = System.mapLibraryName("olvanjnidravix");
     private static final String MODULE_NAME = "com.olvan.dravix";
-
-    /** The file loaded, or null when loading failed. */
-    private static final Path LOADED;
-    /** Why loading failed, or null. */
-    private static final LoadFailure FAILURE;
-
-    static {
-        Path loaded = null;
-        LoadFailure failure;
-        try {
-            loaded = load();
-            failure = null;
-        } catch (LoadFailure e) {
-            failure = e;
-        } catch (RuntimeException e) {
-            // A path the file system cannot take, say: reported like any other failure.
-            failure = LoadFailure.link(FILE_NAME + " could not be looked for: " + e, e);
-        }
-        LOADED = loaded;
-        FAILURE = failure;
-    }
+    private static final String ANOTHER_LOADER = "already loaded in another classloader";
 
     private NativeLibrary() {
     }
 
-    /** Runs the class initialiser, which loads the bridge; throws nothing. */
-    static void initialize() {
+    /** Holds the outcome; initialised, and so loading, only when first asked. */
+    private static final class Outcome {
+        /** The file loaded, or null when loading failed. */
+        static final Path LOADED;
+        /** Why loading failed, or null. */
+        static final LoadFailure FAILURE;
+
+        static {
+            Path loaded = null;
+            LoadFailure failure;
+            try {
+                loaded = load();
+                failure = null;
+            } catch (LoadFailure e) {
+                failure = e;
+            } catch (RuntimeException e) {
+                failure = LoadFailure.link(FILE_NAME + " could not be looked for: " + e, e);
+            }
+            LOADED = loaded;
+            FAILURE = failure;
+        }
     }
 
     /**
-     * Returns normally if the bridge is loaded.
+     * Loads the bridge if this is the first use, and returns normally if it is loaded.
      *
      * @throws UnsatisfiedLinkError if it was not found or did not load
      * @throws IllegalCallerException if the JVM refused native access
      */
     static void ensureLoaded() {
-        if (FAILURE != null) {
-            FAILURE.raise();
+        if (Outcome.FAILURE != null) {
+            Outcome.FAILURE.raise();
         }
     }
 
     /** @return the bridge file that was loaded; throws as {@link #ensureLoaded()} */
     static Path loadedFile() {
         ensureLoaded();
-        return LOADED;
+        return Outcome.LOADED;
     }
 
     private static Path load() throws LoadFailure {
@@ -85,21 +93,131 @@ final class NativeLibrary {
             if (!Files.isRegularFile(file)) {
                 throw LoadFailure.link("-D" + PATH_PROPERTY + "=" + named + " names no file (looked at " + file
                         + "); nothing else is tried while it is set. Name the path of " + FILE_NAME
-                        + ", or leave the property unset to search java.library.path", null);
+                        + ", or leave the property unset to search java.library.path and " + HOME_VARIABLE, null);
             }
             return loadFile(file);
         }
-        List<Path> folders = searchFolders();
-        for (Path folder : folders) {
-            Path file = folder.resolve(FILE_NAME);
-            if (Files.isRegularFile(file)) {
-                return loadFile(file);
+        Search search = new Search();
+        for (Place place : Place.values()) {
+            Path found = search.in(place);
+            if (found != null) {
+                return loadFile(found);
             }
         }
         throw LoadFailure.link(FILE_NAME + " (the native half of " + MODULE_NAME + ") was not found: looked in "
-                + folders + " (java.library.path, then the folder of the API jar). Put its folder on"
-                + " -Djava.library.path=<folder>, or name the file with -D" + PATH_PROPERTY + "=<path>/" + FILE_NAME,
-                null);
+                + search.looked + " (java.library.path, then " + HOME_VARIABLE + ", then the folder of the API jar)"
+                + search.skippedText() + ". Set " + HOME_VARIABLE + " to the product's folder, put the bridge's"
+                + " folder on -Djava.library.path=<folder>, or name the file with -D" + PATH_PROPERTY + "=<path>/"
+                + FILE_NAME, null);
+    }
+
+    /** The places searched after the named file, in order. */
+    private enum Place {
+        LIBRARY_PATH("java.library.path") {
+            @Override
+            List<Path> folders(List<String> skipped) {
+                List<Path> folders = new ArrayList<>();
+                for (String entry : System.getProperty("java.library.path", "").split(File.pathSeparator)) {
+                    try {
+                        if (!entry.isEmpty()) {
+                            // System.load takes absolute paths only; a relative entry is the working directory's.
+                            folders.add(Paths.get(entry).toAbsolutePath());
+                        }
+                    } catch (InvalidPathException e) {
+                        skipped.add("java.library.path entry " + entry + ": " + e.getMessage());
+                    }
+                }
+                return folders;
+            }
+        },
+        PRODUCT_HOME(HOME_VARIABLE) {
+            @Override
+            List<Path> folders(List<String> skipped) throws IOException {
+                String home = System.getenv(HOME_VARIABLE);
+                if (home == null || home.isEmpty()) {
+                    return List.of();
+                }
+                Path folder = Paths.get(home).toAbsolutePath();
+                if (!Files.isDirectory(folder)) {
+                    skipped.add(HOME_VARIABLE + "=" + home + ": not a folder");
+                    return List.of();
+                }
+                // As the build looks for the service library: lib/, a folder below it, the folder itself.
+                List<Path> folders = new ArrayList<>();
+                Path lib = folder.resolve("lib");
+                folders.add(lib);
+                if (Files.isDirectory(lib)) {
+                    try (Stream<Path> below = Files.list(lib)) {
+                        below.filter(Files::isDirectory).sorted().forEach(folders::add);
+                    }
+                }
+                folders.add(folder);
+                return folders;
+            }
+        },
+        API_JAR("the API jar's folder") {
+            @Override
+            List<Path> folders(List<String> skipped) throws URISyntaxException {
+                CodeSource source = NativeLibrary.class.getProtectionDomain().getCodeSource();
+                URL location = source == null ? null : source.getLocation();
+                if (location == null) {
+                    skipped.add("the API jar's folder: its classes have no code source");
+                    return List.of();
+                }
+                if (location.getProtocol().equals("jrt")) {
+                    // A run-time image made with jlink keeps native libraries in its lib/.
+                    return List.of(Paths.get(System.getProperty("java.home"), "lib"));
+                }
+                Path jar = location.getProtocol().equals("file") ? Paths.get(location.toURI()) : null;
+                if (jar == null || !Files.isRegularFile(jar)) {
+                    skipped.add("the API jar's folder: its classes come from " + location
+                            + ", which is not a jar file of its own (a jar inside another, say)");
+                    return List.of();
+                }
+                return List.of(jar.toAbsolutePath().getParent());
+            }
+        };
+
+        final String description;
+
+        Place(String description) {
+            this.description = description;
+        }
+
+        /** The folders of this place, adding to skipped what could not be looked at. */
+        abstract List<Path> folders(List<String> skipped) throws IOException, URISyntaxException;
+    }
+
+    /** What was looked at so far, and what was skipped and why. */
+    private static final class Search {
+        final List<Path> looked = new ArrayList<>();
+        final List<String> skipped = new ArrayList<>();
+
+        /** The bridge in one of the place's folders, or null; a place that fails is skipped, never an error. */
+        Path in(Place place) {
+            List<Path> folders;
+            try {
+                folders = place.folders(skipped);
+            } catch (IOException | URISyntaxException | RuntimeException e) {
+                skipped.add(place.description + ": " + e);
+                return null;
+            }
+            for (Path folder : folders) {
+                if (looked.contains(folder)) {
+                    continue;
+                }
+                looked.add(folder);
+                Path file = folder.resolve(FILE_NAME);
+                if (Files.isRegularFile(file)) {
+                    return file;
+                }
+            }
+            return null;
+        }
+
+        String skippedText() {
+            return skipped.isEmpty() ? "" : "; not looked in: " + String.join("; ", skipped);
+        }
     }
 
     @SuppressWarnings("restricted") // the one place the API loads native code
@@ -110,6 +228,12 @@ final class NativeLibrary {
         } catch (IllegalCallerException e) {
             throw LoadFailure.nativeAccess(nativeAccessAdvice(), e);
         } catch (UnsatisfiedLinkError e) {
+            if (String.valueOf(e.getMessage()).contains(ANOTHER_LOADER)) {
+                throw LoadFailure.link("The bridge " + file + " is already loaded by another class loader in this"
+                        + " JVM, and one class loader per JVM can hold it: put the API jar where the applications"
+                        + " share it (such as a server's common library folder) rather than in each application",
+                        e);
+            }
             throw LoadFailure.link(e.getMessage() + ". The bridge " + file + " was found but did not load: it"
                     + " looks for the service library libolvandravix.so and the middleware libraries in its own"
                     + " folder, " + file.getParent() + "; install it there, beside them", e);
@@ -125,40 +249,6 @@ final class NativeLibrary {
                         + " say Enable-Native-Access: ALL-UNNAMED in its manifest instead)";
         return "The JVM refused native access to " + MODULE_NAME + ", which needs it to load " + FILE_NAME
                 + ": start the JVM with " + how;
-    }
-
-    private static List<Path> searchFolders() {
-        List<Path> folders = new ArrayList<>();
-        String path = System.getProperty("java.library.path", "");
-        for (String entry : path.split(File.pathSeparator)) {
-            try {
-                if (!entry.isEmpty()) {
-                    // System.load takes absolute paths only; a relative entry is the JVM's working directory's.
-                    folders.add(Paths.get(entry).toAbsolutePath());
-                }
-            } catch (InvalidPathException e) {
-                // Not a folder this file system has: nothing to find there.
-            }
-        }
-        Path jarFolder = jarFolder();
-        if (jarFolder != null && !folders.contains(jarFolder)) {
-            folders.add(jarFolder);
-        }
-        return folders;
-    }
-
-    /** The folder of the jar holding this class, or null when it is not loaded from a jar file. */
-    private static Path jarFolder() {
-        CodeSource source = NativeLibrary.class.getProtectionDomain().getCodeSource();
-        if (source == null || source.getLocation() == null) {
-            return null;
-        }
-        try {
-            Path location = Paths.get(source.getLocation().toURI());
-            return Files.isRegularFile(location) ? location.toAbsolutePath().getParent() : null;
-        } catch (URISyntaxException | IllegalArgumentException e) {
-            return null;
-        }
     }
 
     /**

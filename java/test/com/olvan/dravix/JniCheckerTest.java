@@ -30,8 +30,9 @@ class JniCheckerTest {
     @Test
     void misuseInAChildJvmIsReported() throws IOException, InterruptedException {
         Path java = Paths.get(System.getProperty("java.home"), "bin", "java");
+        // The test controls and the API, whose bridge they load.
         String classes = Paths.get(StandIn.class.getProtectionDomain().getCodeSource().getLocation().getPath())
-                .toString();
+                + ":" + Paths.get(Dravix.class.getProtectionDomain().getCodeSource().getLocation().getPath());
         Process child = new ProcessBuilder(java.toString(), "-Xcheck:jni",
                 "-Djava.library.path=" + System.getProperty("java.library.path"),
                 "-cp", classes, "com.olvan.dravix.testing.MisuseJni")

@@ -51,6 +51,7 @@ public final class DravixBench {
     }
 
     public static void main(String[] args) throws Exception {
+        BridgeCalls.load();
         boolean quick = false;
         boolean xcheckChild = false;
         Pattern only = null;

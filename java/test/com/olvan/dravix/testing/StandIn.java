@@ -10,6 +10,8 @@ import java.nio.charset.StandardCharsets;
 public final class StandIn {
     static {
         System.loadLibrary("olvantestsupport");
+        // Tests call the bridge's natives directly, before anything has loaded it.
+        com.olvan.dravix.BridgeAccess.ensureLoaded();
     }
 
     private StandIn() {
