@@ -1,5 +1,5 @@
-# cmake --install after a build that made only part of the tree (the demo
-# builds only what it runs) must say what to build, not stop half-way with a
+# cmake --install after a build that made only part of the tree (one target,
+# say) must say what to build, not stop half-way with a
 # half-made installation. Every file an install rule takes is listed here by
 # component, and a script that runs before any rule of that component checks
 # them all.
@@ -45,8 +45,7 @@ foreach(olvan_component IN LISTS olvan_components)
   foreach(olvan_file IN LISTS olvan_files_${olvan_component})
     if(NOT EXISTS "${olvan_file}")
       message(FATAL_ERROR "Nothing installed: ${olvan_file} has not been built. "
-        "Build everything first (cmake --build <build folder>; the demo builds only what it runs), "
-        "then install.")
+        "Build first (cmake --build <build folder>, or the README's demo or test command), then install.")
     endif()
   endforeach()
 endforeach()

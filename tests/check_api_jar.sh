@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks what a user's JVM and build tools see of the API jar: the named module
 # and its exports, Java 17 class files whatever JDK built them, the manifest's
-# title and version, and the sources and Javadoc jars beside it.
+# title and version, its Maven coordinates, and the POM, sources and Javadoc
+# jars beside it.
 # Usage: check_api_jar.sh JDK_BIN API_JAR VERSION
 set -u
 bin=$1 jar=$(realpath "$2") version=$3
@@ -26,6 +27,12 @@ check "file name carries the version" "[ \"\$(basename '$jar')\" = 'olvan-dravix
 for extra in sources javadoc; do
   check "olvan-dravix-$version-$extra.jar beside it" "[ -s '$(dirname "$jar")/olvan-dravix-$version-$extra.jar' ]"
 done
+maven=$work/META-INF/maven/com.olvan/olvan-dravix
+check "META-INF/maven's pom.properties names com.olvan:olvan-dravix:$version" \
+  "grep -qx 'groupId=com.olvan' '$maven/pom.properties' && grep -qx 'artifactId=olvan-dravix' '$maven/pom.properties' && grep -qx 'version=$version' '$maven/pom.properties'"
+check "META-INF/maven's pom.xml is the POM beside the jar" "cmp -s '$maven/pom.xml' '$(dirname "$jar")/olvan-dravix-$version.pom'"
+check "the POM has the coordinates and no dependencies" \
+  "grep -q '<artifactId>olvan-dravix</artifactId>' '$maven/pom.xml' && grep -q '<version>$version</version>' '$maven/pom.xml' && ! grep -q '<dependency>' '$maven/pom.xml'"
 check "the sources jar holds module-info.java" \
   "\"$bin/jar\" --list --file '$(dirname "$jar")/olvan-dravix-$version-sources.jar' | grep -q '^module-info.java\$'"
 exit $fail

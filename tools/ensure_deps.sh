@@ -6,6 +6,14 @@ missing=()
 [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
 command -v cmake >/dev/null || missing+=(cmake)
 command -v javac >/dev/null || missing+=(openjdk-17-jdk-headless)
+# A user's Maven project (client.maven_project): Maven and the plugins of a jar
+# build, from Debian's Maven repository.
+command -v mvn >/dev/null || missing+=(maven)
+for plugin in compiler resources jar install surefire; do
+  package=libmaven-$plugin-plugin-java
+  [ $plugin = surefire ] && package=libsurefire-java
+  [ -d /usr/share/maven-repo/org/apache/maven/plugins/maven-$plugin-plugin ] || missing+=($package)
+done
 # The fuzz target needs clang and its libFuzzer runtime.
 command -v clang++ >/dev/null || missing+=(clang)
 compgen -G '/usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a' >/dev/null || missing+=(libclang-rt-14-dev)

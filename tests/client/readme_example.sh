@@ -14,13 +14,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail=0
 
-awk '/^```java$/ {block=""; inside=1; next}
-     /^```$/ && inside {inside=0; if (block ~ /public class Example/) {printf "%s", block; exit}}
-     inside {block = block $0 "\n"}' "$readme" >"$work/Example.java"
-if ! grep -q 'public class Example' "$work/Example.java"; then
-  echo "FAIL: no \`\`\`java block with 'public class Example' in $readme"
-  exit 1
-fi
+"$here/extract_java.sh" "$readme" 'public class Example' "$work/Example.java" || exit 1
 if ! "$(dirname "$java")/javac" --release 17 -Xlint:all -Werror -cp "$api_jar" -d "$work/classes" \
      "$work/Example.java"; then
   echo "FAIL: the README's example does not compile"

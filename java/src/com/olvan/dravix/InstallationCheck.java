@@ -9,8 +9,8 @@ import java.util.List;
 
 /**
  * Checks an installation: {@code java -jar olvan-dravix-<version>.jar}. Loads the
- * bridge (from beside the jar, unless {@code olvan.dravix.library} or
- * {@code java.library.path} point elsewhere), prints which files were loaded,
+ * bridge (from beside the jar, unless {@code olvan.dravix.library},
+ * {@code java.library.path} or {@code OLVAN_DRAVIX_HOME} point elsewhere), prints which files were loaded,
  * then runs the bridge's self-check cases 0 to 5 with the API's own settings
  * and constants, so that a deployer learns whether this jar agrees with the
  * installed service library. It creates no service. Exits 0 when every case

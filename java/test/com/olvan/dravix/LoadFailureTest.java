@@ -4,6 +4,8 @@ import static org.junit.jupiter.api.Assertions.assertEquals;
 import static org.junit.jupiter.api.Assertions.assertTrue;
 import static org.junit.jupiter.api.Assumptions.assumeTrue;
 
+import com.olvan.dravix.testing.NestedJarLauncher;
+import com.olvan.dravix.testing.SettingsOnly;
 import com.olvan.dravix.testing.TwoUses;
 import java.io.IOException;
 import java.lang.management.ManagementFactory;
@@ -15,6 +17,7 @@ import java.nio.file.StandardCopyOption;
 import java.util.ArrayList;
 import java.util.Arrays;
 import java.util.List;
+import java.util.Map;
 import java.util.concurrent.TimeUnit;
 import org.junit.jupiter.api.Test;
 import org.junit.jupiter.api.io.TempDir;
@@ -27,6 +30,8 @@ import org.junit.jupiter.api.io.TempDir;
  */
 class LoadFailureTest {
     private static final String DENY = "--illegal-native-access=deny";
+    /** Not an option: asks for the child to get no native access flag. */
+    private static final String NO_FLAG = "(no native access flag)";
 
     @TempDir
     Path directory;
@@ -44,39 +49,68 @@ class LoadFailureTest {
     }
 
     /**
-     * Runs TwoUses with the API jar at apiJar and the given JVM options, and
-     * with this JVM's native access flag unless the options deny native access.
+     * Runs a main class of the test jar with the API jar at apiJar (null: not
+     * on the class path), the given environment (OLVAN_DRAVIX_HOME is unset
+     * unless given) and JVM options, and with this JVM's native access flag
+     * unless the options deny native access; returns its output.
      */
-    private static Uses run(Path apiJar, String... options) throws IOException, InterruptedException {
+    private static String output(Path apiJar, Map<String, String> environment, List<String> options,
+            String mainClass, String... args) throws IOException, InterruptedException {
         List<String> command = new ArrayList<>();
         command.add(Paths.get(System.getProperty("java.home"), "bin", "java").toString());
-        if (!Arrays.asList(options).contains(DENY)) {
+        if (!options.contains(DENY) && !options.contains(NO_FLAG)) {
             for (String argument : ManagementFactory.getRuntimeMXBean().getInputArguments()) {
                 if (argument.startsWith("--enable-native-access")) {
                     command.add(argument);
                 }
             }
         }
-        command.addAll(Arrays.asList(options));
-        command.addAll(List.of("-cp", apiJar + ":" + codeOf(TwoUses.class), TwoUses.class.getName()));
-        Process child = new ProcessBuilder(command).redirectErrorStream(true).start();
+        options.stream().filter(o -> !o.equals(NO_FLAG)).forEach(command::add);
+        String classPath = codeOf(TwoUses.class).toString();
+        command.addAll(List.of("-cp", apiJar == null ? classPath : apiJar + ":" + classPath, mainClass));
+        command.addAll(Arrays.asList(args));
+        ProcessBuilder builder = new ProcessBuilder(command).redirectErrorStream(true);
+        builder.environment().remove(NativeLibrary.HOME_VARIABLE);
+        builder.environment().putAll(environment);
+        Process child = builder.start();
         String output = new String(child.getInputStream().readAllBytes(), StandardCharsets.UTF_8);
         assertTrue(child.waitFor(60, TimeUnit.SECONDS));
         assertEquals(0, child.exitValue(), output);
+        return output;
+    }
+
+    /** TwoUses's report: both uses loaded, or both threw the same. */
+    private static Uses uses(String output) {
         List<String> lines = new ArrayList<>();
         for (String line : output.split("\n")) {
             if (line.startsWith("thrown: ") || line.startsWith("cause: ") || line.equals("loaded")) {
                 lines.add(line);
             }
         }
+        if (lines.equals(List.of("loaded", "loaded"))) {
+            return new Uses("loaded", "none");
+        }
         assertEquals(4, lines.size(), "two uses, each with its exception and cause:\n" + output);
         assertEquals(lines.subList(0, 2), lines.subList(2, 4), "the second use explains itself as the first");
         return new Uses(lines.get(0), lines.get(1));
     }
 
+    private static Uses run(Path apiJar, Map<String, String> environment, String... options)
+            throws IOException, InterruptedException {
+        return uses(output(apiJar, environment, Arrays.asList(options), TwoUses.class.getName()));
+    }
+
+    private static Uses run(Path apiJar, String... options) throws IOException, InterruptedException {
+        return run(apiJar, Map.of(), options);
+    }
+
     /** The API jar alone in a folder of its own, so that nothing lies beside it. */
     private Path lonelyApiJar() throws IOException {
-        Path folder = Files.createDirectories(directory.resolve("api"));
+        return lonelyApiJar("api");
+    }
+
+    private Path lonelyApiJar(String folderName) throws IOException {
+        Path folder = Files.createDirectories(directory.resolve(folderName));
         Path jar = codeOf(Dravix.class);
         return Files.copy(jar, folder.resolve(jar.getFileName()));
     }
@@ -90,6 +124,9 @@ class LoadFailureTest {
                 uses.thrown());
         assertTrue(uses.thrown().contains("was not found: looked in [" + empty + ", " + apiJar.getParent() + "]"),
                 uses.thrown());
+        assertTrue(uses.thrown().contains("(java.library.path, then OLVAN_DRAVIX_HOME, then the folder of the API"
+                + " jar)"), uses.thrown());
+        assertTrue(uses.thrown().contains("Set OLVAN_DRAVIX_HOME to the product's folder"), uses.thrown());
         assertTrue(uses.thrown().contains("-Djava.library.path=<folder>"), uses.thrown());
         assertTrue(uses.thrown().contains("-Dolvan.dravix.library=<path>/libolvanjnidravix.so"), uses.thrown());
         assertEquals("cause: none", uses.cause());
@@ -129,5 +166,96 @@ class LoadFailureTest {
         assertTrue(uses.thrown().contains("--enable-native-access=ALL-UNNAMED"), uses.thrown());
         assertTrue(uses.cause().startsWith("cause: java.lang.IllegalCallerException: Illegal native access"),
                 uses.cause());
+    }
+
+    /** A product's folder with the bridge and its libraries in lib/x86_64-linux/, as a product lays them out. */
+    private Path productHome() throws IOException {
+        Path home = directory.resolve("product");
+        Path lib = Files.createDirectories(home.resolve("lib").resolve("x86_64-linux"));
+        Files.createDirectories(home.resolve("lib").resolve("aaa-empty"));
+        Path built = NativeLibrary.loadedFile().getParent();
+        for (String name : List.of(NativeLibrary.FILE_NAME, "libolvandravix.so", "libolvandds.so")) {
+            Files.copy(built.resolve(name), lib.resolve(name), StandardCopyOption.COPY_ATTRIBUTES);
+        }
+        return home;
+    }
+
+    @Test
+    void theProductsFolderAloneFindsTheBridge() throws Exception {
+        Path empty = Files.createDirectories(directory.resolve("empty"));
+        Path home = productHome();
+        assertEquals("loaded", run(lonelyApiJar(), Map.of("OLVAN_DRAVIX_HOME", home.toString()),
+                "-Djava.library.path=" + empty).thrown());
+
+        // Not found there: the message lists the product's folders in the order searched.
+        Path bare = Files.createDirectories(directory.resolve("bare").resolve("lib").resolve("sub")).getParent()
+                .getParent();
+        Path apiJar = lonelyApiJar("api2");
+        Uses uses = run(apiJar, Map.of("OLVAN_DRAVIX_HOME", bare.toString()), "-Djava.library.path=" + empty);
+        assertTrue(uses.thrown().contains("looked in [" + empty + ", " + bare.resolve("lib") + ", "
+                + bare.resolve("lib").resolve("sub") + ", " + bare + ", " + apiJar.getParent() + "]"), uses.thrown());
+
+        uses = run(apiJar, Map.of("OLVAN_DRAVIX_HOME", directory.resolve("nowhere").toString()),
+                "-Djava.library.path=" + empty);
+        assertTrue(uses.thrown().contains("not looked in: OLVAN_DRAVIX_HOME=" + directory.resolve("nowhere")
+                + ": not a folder"), uses.thrown());
+    }
+
+    /** A fat jar: the API jar stored inside another, as application packagers do. */
+    private Path fatJar() throws IOException {
+        Path fat = directory.resolve("app.jar");
+        try (java.util.zip.ZipOutputStream out = new java.util.zip.ZipOutputStream(Files.newOutputStream(fat))) {
+            out.putNextEntry(new java.util.zip.ZipEntry("BOOT-INF/lib/" + codeOf(Dravix.class).getFileName()));
+            Files.copy(codeOf(Dravix.class), out);
+            out.closeEntry();
+        }
+        return fat;
+    }
+
+    @Test
+    void classesFromAJarInsideAnotherFindTheBridgeOnTheLibraryPath() throws Exception {
+        Path fat = fatJar();
+        String entry = "BOOT-INF/lib/" + codeOf(Dravix.class).getFileName();
+        String bridgeFolder = NativeLibrary.loadedFile().getParent().toString();
+        Uses uses = uses(output(null, Map.of(), List.of("-Djava.library.path=" + bridgeFolder),
+                NestedJarLauncher.class.getName(), fat.toString(), entry));
+        assertEquals("loaded", uses.thrown());
+
+        // Nowhere to be found: the nested code source is skipped and the message says why.
+        Path empty = Files.createDirectories(directory.resolve("empty"));
+        uses = uses(output(null, Map.of(), List.of("-Djava.library.path=" + empty),
+                NestedJarLauncher.class.getName(), fat.toString(), entry));
+        assertTrue(uses.thrown().contains("was not found: looked in [" + empty + "]"), uses.thrown());
+        assertTrue(uses.thrown().contains("not looked in: the API jar's folder: its classes come from jar:"
+                + fat.toUri() + "!/" + entry + "!/, which is not a jar file of its own"), uses.thrown());
+    }
+
+    @Test
+    void aSecondClassLoaderIsToldThatOneLoaderPerJvmHoldsTheBridge() throws Exception {
+        NativeLibrary.ensureLoaded();  // this class loader holds it
+        try (java.net.URLClassLoader second = new java.net.URLClassLoader(
+                new java.net.URL[] {codeOf(Dravix.class).toUri().toURL()}, ClassLoader.getPlatformClassLoader())) {
+            Class<?> dravix = second.loadClass(Dravix.class.getName());
+            java.lang.reflect.InvocationTargetException thrown = org.junit.jupiter.api.Assertions.assertThrows(
+                    java.lang.reflect.InvocationTargetException.class,
+                    () -> dravix.getConstructor().newInstance());
+            Throwable error = thrown.getCause();
+            assertEquals(UnsatisfiedLinkError.class, error.getClass());
+            assertEquals("The bridge " + NativeLibrary.loadedFile() + " is already loaded by another class loader in"
+                    + " this JVM, and one class loader per JVM can hold it: put the API jar where the applications"
+                    + " share it (such as a server's common library folder) rather than in each application",
+                    error.getMessage());
+            assertTrue(error.getCause().getMessage().contains("already loaded in another classloader"),
+                    error.getCause().getMessage());
+        }
+    }
+
+    @Test
+    void settingsAloneLoadNothingAndPrintNothing() throws Exception {
+        // On JDK 24 and later loading the bridge without the flag prints the
+        // JVM's native-access warnings: making settings must not load it.
+        String output = output(codeOf(Dravix.class), Map.of(), List.of(NO_FLAG, "-Djava.library.path="
+                + NativeLibrary.loadedFile().getParent()), SettingsOnly.class.getName());
+        assertEquals("settings made: orders\n", output);
     }
 }
