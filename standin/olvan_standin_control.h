@@ -37,6 +37,14 @@ void olvan_dravix_fail_new(int on);
  * the function does nothing and returns exactly (unsigned char)value; -1 clears.
  */
 void olvan_dravix_force_result(const char *function_name, int value);
+/*
+ * Failures by export name, for OLVAN_Dravix_new, _start, _stop, _create_entity,
+ * _delete_entity and _get_configuration: the next call only, or every call while
+ * on. A failing call reports failure as the library does (null, or 0) and
+ * changes nothing. 1 when the name is one of those, else 0.
+ */
+int olvan_dravix_fail_next(const char *function_name);
+int olvan_dravix_fail_always(const char *function_name, int on);
 /* While on, OLVAN_Dravix_get_configuration returns null. */
 void olvan_dravix_fail_get_configuration(int on);
 /* The n-th OLVAN_DravixProperties_add from now returns 0 and adds nothing; 0 disarms. */
@@ -62,6 +70,26 @@ char *olvan_dravix_last_entity_text(void);
 void olvan_dravix_free_copy(char *copy);
 /* 0 created, 1 started, 2 stopped; -1 for a pointer that is not a live service. */
 int olvan_dravix_service_state(void *service);
+
+/*
+ * What each live service was given and holds, for test kits: the callbacks are
+ * called for each live service in the order the services were made, with the
+ * service locked, and must not call the library. Texts are null when the service
+ * got null; they are the bytes the service received. Numbers are named as the
+ * record's fields. Entities come in the order they were created, each with a
+ * sequence number that orders the entities of all services.
+ */
+typedef struct olvan_dravix_service_visitor {
+    void *context;
+    void (*service)(void *context, unsigned long long made, int state); /* made: creation order */
+    void (*text)(void *context, const char *field, const char *value);
+    void (*number)(void *context, const char *field, long value);
+    void (*cfg_string)(void *context, const char *value);
+    void (*variable)(void *context, const char *name, const char *value);
+    void (*entity)(void *context, unsigned long long sequence, const char *name, const char *file_name,
+                   const char *configuration);
+} olvan_dravix_service_visitor;
+void olvan_dravix_visit_services(const olvan_dravix_service_visitor *visitor);
 
 #ifdef __cplusplus
 }

@@ -63,6 +63,9 @@ struct Controls {
     std::atomic<bool> fail_new{false};
     std::atomic<bool> fail_get_configuration{false};
     Countdown fail_add;
+    // Failures injected by name: every call, or the next one only.
+    std::atomic<bool> fail_always[kExports] = {};
+    Countdown fail_next[kExports];
 
     std::mutex records_mutex;
     bool has_record = false;
@@ -98,6 +101,27 @@ int index_of(const char *function_name) {
     return -1;
 }
 
+// True when a failure injected by name applies to this call of the export.
+bool injected_failure(Export which) {
+    Controls &c = controls();
+    const int index = static_cast<int>(which);
+    return c.fail_always[index].load(std::memory_order_relaxed) || c.fail_next[index].fires();
+}
+
+bool can_fail(int index) {
+    switch (static_cast<Export>(index)) {
+    case Export::New:
+    case Export::Start:
+    case Export::Stop:
+    case Export::CreateEntity:
+    case Export::DeleteEntity:
+    case Export::GetConfiguration:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool can_be_forced(int index) {
     switch (static_cast<Export>(index)) {
     case Export::Start:
@@ -118,11 +142,19 @@ void count_call(Export which) {
 
 void count_bad_text_free() { controls().bad_text_frees.fetch_add(1, std::memory_order_relaxed); }
 
-int forced_result(Export which) { return controls().forced[static_cast<int>(which)].load(std::memory_order_relaxed); }
+int forced_result(Export which) {
+    if (injected_failure(which)) {
+        return 0;
+    }
+    return controls().forced[static_cast<int>(which)].load(std::memory_order_relaxed);
+}
 
-bool new_fails() { return controls().fail_new.load(std::memory_order_relaxed); }
+bool new_fails() { return controls().fail_new.load(std::memory_order_relaxed) || injected_failure(Export::New); }
 
-bool get_configuration_fails() { return controls().fail_get_configuration.load(std::memory_order_relaxed); }
+bool get_configuration_fails() {
+    return controls().fail_get_configuration.load(std::memory_order_relaxed) ||
+           injected_failure(Export::GetConfiguration);
+}
 
 bool add_fails() { return controls().fail_add.fires(); }
 
@@ -165,6 +197,10 @@ extern "C" void olvan_dravix_control_reset(void) {
     c.fail_new.store(false);
     c.fail_get_configuration.store(false);
     c.fail_add.arm(0);
+    for (int i = 0; i < olvan_standin::kExports; ++i) {
+        c.fail_always[i].store(false);
+        c.fail_next[i].arm(0);
+    }
 
     std::lock_guard<std::mutex> lock(c.records_mutex);
     c.has_record = false;
@@ -190,6 +226,24 @@ extern "C" void olvan_dravix_force_result(const char *function_name, int value) 
     if (index >= 0 && olvan_standin::can_be_forced(index)) {
         controls().forced[index].store(value < 0 ? -1 : (value & 0xFF));
     }
+}
+
+extern "C" int olvan_dravix_fail_next(const char *function_name) {
+    const int index = olvan_standin::index_of(function_name);
+    if (index < 0 || !olvan_standin::can_fail(index)) {
+        return 0;
+    }
+    controls().fail_next[index].arm(1);
+    return 1;
+}
+
+extern "C" int olvan_dravix_fail_always(const char *function_name, int on) {
+    const int index = olvan_standin::index_of(function_name);
+    if (index < 0 || !olvan_standin::can_fail(index)) {
+        return 0;
+    }
+    controls().fail_always[index].store(on != 0);
+    return 1;
 }
 
 extern "C" void olvan_dravix_fail_get_configuration(int on) {

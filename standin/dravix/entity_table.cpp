@@ -1,13 +1,18 @@
 #include "dravix/entity_table.h"
 
+#include <atomic>
 #include <utility>
 
 namespace olvan_standin {
+namespace {
+std::atomic<unsigned long long> entities_made{0};
+}  // namespace
 
 bool EntityTable::add(Entity entity) {
     if (by_name_.count(entity.name) != 0) {
         return false;
     }
+    entity.sequence = ++entities_made;
     order_.push_back(std::move(entity));
     const auto node = std::prev(order_.end());
     try {

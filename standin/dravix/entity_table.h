@@ -16,6 +16,7 @@
 namespace olvan_standin {
 
 struct Entity {
+    unsigned long long sequence = 0;  // creation order across all services, set by add
     std::string name;
     OptionalText file_name;  // present when the configuration came from a file
     std::string configuration;

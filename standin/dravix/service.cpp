@@ -1,11 +1,13 @@
 /* Making, deleting, starting and stopping services. */
 #include "dravix/service.h"
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <new>
 #include <unordered_map>
 #include <utility>
+#include <vector>
 
 #include "dravix/controls.h"
 #include "olvan_standin_control.h"
@@ -25,7 +27,7 @@ public:
     bool add(const OLVAN_Dravix *service) {
         std::lock_guard<std::mutex> lock(mutex_);
         try {
-            services_.emplace(service, Entry{});
+            services_.emplace(service, Entry{0, false, ++made_});
         } catch (const std::bad_alloc &) {
             return false;
         }
@@ -51,11 +53,13 @@ public:
         return true;
     }
 
-    bool enter(const OLVAN_Dravix *service) {
+    bool enter(const OLVAN_Dravix *service, bool count_dead) {
         std::lock_guard<std::mutex> lock(mutex_);
         const auto found = services_.find(service);
         if (found == services_.end() || found->second.deleting) {
-            dead_calls_.fetch_add(1, std::memory_order_relaxed);
+            if (count_dead) {
+                dead_calls_.fetch_add(1, std::memory_order_relaxed);
+            }
             return false;
         }
         ++found->second.in_flight;
@@ -80,6 +84,21 @@ public:
         return static_cast<long>(services_.size());
     }
 
+    // The live services with their creation numbers, oldest first.
+    std::vector<std::pair<unsigned long long, OLVAN_Dravix *>> in_creation_order() const {
+        std::vector<std::pair<unsigned long long, OLVAN_Dravix *>> made;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            for (const auto &entry : services_) {
+                if (!entry.second.deleting) {
+                    made.emplace_back(entry.second.made, const_cast<OLVAN_Dravix *>(entry.first));
+                }
+            }
+        }
+        std::sort(made.begin(), made.end());
+        return made;
+    }
+
     long dead_calls() const { return dead_calls_.load(); }
     void reset_dead_calls() { dead_calls_.store(0); }
 
@@ -87,12 +106,14 @@ private:
     struct Entry {
         long in_flight = 0;
         bool deleting = false;
+        unsigned long long made = 0;  // creation order
     };
 
     mutable std::mutex mutex_;
     std::condition_variable left_;
     std::unordered_map<const OLVAN_Dravix *, Entry> services_;
     std::atomic<long> dead_calls_{0};
+    unsigned long long made_ = 0;
 };
 
 ServiceRegistry &live_services() {
@@ -105,8 +126,8 @@ ServiceRegistry &live_services() {
 
 namespace olvan_standin {
 
-ServiceCall::ServiceCall(OLVAN_Dravix *service)
-    : service_(service), live_(service != nullptr && live_services().enter(service)) {}
+ServiceCall::ServiceCall(OLVAN_Dravix *service, bool count_dead)
+    : service_(service), live_(service != nullptr && live_services().enter(service, count_dead)) {}
 
 ServiceCall::~ServiceCall() {
     if (live_) {
@@ -115,6 +136,10 @@ ServiceCall::~ServiceCall() {
 }
 
 void reset_dead_service_calls() { live_services().reset_dead_calls(); }
+
+std::vector<std::pair<unsigned long long, OLVAN_Dravix *>> live_services_in_creation_order() {
+    return live_services().in_creation_order();
+}
 
 }  // namespace olvan_standin
 

@@ -6,6 +6,8 @@
 #define OLVAN_STANDIN_DRAVIX_SERVICE_H
 
 #include <mutex>
+#include <utility>
+#include <vector>
 
 #include "dravix/entity_table.h"
 #include "dravix/settings.h"
@@ -22,7 +24,8 @@ enum class ServiceState { Created = 0, Started = 1, Stopped = 2 };
 // same way, then waits for that call before freeing.
 class ServiceCall {
 public:
-    explicit ServiceCall(OLVAN_Dravix *service);
+    // count_dead: false for a look that may meet a service deleted meanwhile.
+    explicit ServiceCall(OLVAN_Dravix *service, bool count_dead = true);
     ~ServiceCall();
     ServiceCall(const ServiceCall &) = delete;
     ServiceCall &operator=(const ServiceCall &) = delete;
@@ -36,6 +39,10 @@ private:
 
 // Part of the control reset: the count of calls on dead services starts anew.
 void reset_dead_service_calls();
+
+// The live services with their creation numbers, oldest first. Each may be
+// deleted as soon as this returns: enter a ServiceCall before touching one.
+std::vector<std::pair<unsigned long long, OLVAN_Dravix *>> live_services_in_creation_order();
 
 }  // namespace olvan_standin
 

@@ -34,7 +34,7 @@ make_product() {
   shift
   cmake -S "$src/standin" -B "$home.build" -DCMAKE_BUILD_TYPE=Release \
     -DOLVAN_LIB_DIR="$home/lib/x86_64-linux" -DOLVAN_STANDIN_DDS_NAME=olvanddscore \
-    -DOLVAN_STANDIN_UNRELATED_LIBRARY=ON "$@" >"$log" 2>&1 &&
+    -DOLVAN_STANDIN_UNRELATED_LIBRARY=ON -DOLVAN_STANDIN_CONTROLS=OFF "$@" >"$log" 2>&1 &&
     cmake --build "$home.build" -j2 >>"$log" 2>&1 || { cat "$log"; echo "FAIL: building the product $home"; exit 1; }
 }
 # fingerprint HOME: every product file with its checksum.
@@ -107,6 +107,8 @@ expected="./lib/x86_64-linux/libolvanjnidravix.so ./lib/x86_64-linux/olvan-dravi
   bad "the installed bridge's ELF entries"
 installation_check "installation check on the product" "$home/lib/x86_64-linux/olvan-dravix-1.0.jar" 0 \
   'Middleware: +libolvanddscore.so -> .*/product/lib/x86_64-linux/libolvanddscore.so'
+! grep -q 'stand-in' "$scratch/check.out" && ok "the product is not taken for the stand-in" ||
+  bad "the check calls the product a stand-in"
 
 # Our own stand-ins installed with the bridge, as README's install commands do.
 ours=$scratch/ours
@@ -114,6 +116,9 @@ cmake --install "$main_build" --prefix "$ours" >"$log" 2>&1 &&
   cmake --install "$main_build" --prefix "$ours" --component standin >>"$log" 2>&1 || { cat "$log"; bad "install of the stand-ins"; }
 installation_check "installation check on the stand-ins installed" "$ours/lib/olvan-dravix/olvan-dravix-1.0.jar" 0 \
   'PASSED: all 6 cases'
+grep -q 'libolvandravix.so -> .* (the stand-in for tests, not the product)' "$scratch/check.out" &&
+  grep -q '^The service library is the stand-in for tests' "$scratch/check.out" &&
+  ok "the check says the stand-in is the stand-in" || bad "the check does not say it ran on the stand-in"
 
 # A product whose levels differ from the Java side's: the same bridge and jar beside it.
 other=$scratch/other-levels

@@ -47,11 +47,16 @@ public final class InstallationCheck {
             return 1;
         }
         out.printf("  Bridge:      %s%n", bridge);
+        boolean standIn = false;
         try {
             for (LoadedLibraries.Library library : LoadedLibraries.productLibraries(bridge)) {
-                String role = library.name().equals("libolvandravix.so") ? "Service:" : "Middleware:";
-                out.printf("  %-12s %s -> %s%n", role, library.name(),
-                        library.file().map(Path::toString).orElse("(not among the mapped files)"));
+                boolean service = library.name().equals("libolvandravix.so");
+                boolean thisStandsIn = service && library.file().isPresent()
+                        && LoadedLibraries.isStandIn(library.file().get());
+                standIn |= thisStandsIn;
+                out.printf("  %-12s %s -> %s%s%n", service ? "Service:" : "Middleware:", library.name(),
+                        library.file().map(Path::toString).orElse("(not among the mapped files)"),
+                        thisStandsIn ? " (the stand-in for tests, not the product)" : "");
             }
         } catch (IOException | RuntimeException e) {
             out.println("  (the bridge's libraries could not be listed: " + e + ")");
@@ -71,6 +76,10 @@ public final class InstallationCheck {
         if (failed.isEmpty()) {
             out.println("PASSED: all " + SelfCheckCases.COUNT + " cases; this API jar and the installed service"
                     + " library agree.");
+            if (standIn) {
+                out.println("The service library is the stand-in for tests: a program run here reaches no real"
+                        + " Dravix service.");
+            }
             return 0;
         }
         out.println();

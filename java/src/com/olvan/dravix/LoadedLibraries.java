@@ -24,6 +24,10 @@ final class LoadedLibraries {
     private static final Pattern RUNTIME = Pattern.compile(
             "lib(c|m|dl|rt|pthread|stdc\\+\\+|gcc_s|jvm)\\.so(\\..*)?");
     private static final int SHT_DYNAMIC = 6;
+    private static final int SHT_DYNSYM = 11;
+    private static final int SYMBOL_SIZE = 24;
+    /** A control every stand-in service library exports and no product has. */
+    private static final String STAND_IN_MARK = "olvan_dravix_control_reset";
     private static final long DT_NULL = 0;
     private static final long DT_NEEDED = 1;
 
@@ -74,12 +78,42 @@ final class LoadedLibraries {
         return files;
     }
 
+    /** Whether the library is a stand-in for tests (the test kit's, or the standin component's). */
+    static boolean isStandIn(Path library) throws IOException {
+        ByteBuffer bytes = elf(library);
+        long sectionTable = bytes.getLong(0x28);
+        int entrySize = Short.toUnsignedInt(bytes.getShort(0x3A));
+        int sections = Short.toUnsignedInt(bytes.getShort(0x3C));
+        for (int i = 0; i < sections; i++) {
+            int header = Math.toIntExact(sectionTable + (long) i * entrySize);
+            if (bytes.getInt(header + 4) != SHT_DYNSYM) {
+                continue;
+            }
+            int symbols = Math.toIntExact(bytes.getLong(header + 0x18));
+            long size = bytes.getLong(header + 0x20);
+            int stringsHeader = Math.toIntExact(sectionTable + (long) bytes.getInt(header + 0x28) * entrySize);
+            int strings = Math.toIntExact(bytes.getLong(stringsHeader + 0x18));
+            for (int symbol = symbols; symbol + SYMBOL_SIZE <= symbols + size; symbol += SYMBOL_SIZE) {
+                boolean defined = bytes.getShort(symbol + 6) != 0;
+                if (defined && cString(bytes, strings + bytes.getInt(symbol)).equals(STAND_IN_MARK)) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    }
+
+    private static ByteBuffer elf(Path file) throws IOException {
+        ByteBuffer bytes = ByteBuffer.wrap(Files.readAllBytes(file)).order(ByteOrder.LITTLE_ENDIAN);
+        if (bytes.limit() < 64 || bytes.getInt(0) != 0x464C457F || bytes.get(4) != 2 || bytes.get(5) != 1) {
+            throw new IOException(file + " is not a 64-bit little-endian ELF file");
+        }
+        return bytes;
+    }
+
     /** The NEEDED entries of a 64-bit little-endian ELF shared object, in order. */
     static List<String> needed(Path elf) throws IOException {
-        ByteBuffer bytes = ByteBuffer.wrap(Files.readAllBytes(elf)).order(ByteOrder.LITTLE_ENDIAN);
-        if (bytes.limit() < 64 || bytes.getInt(0) != 0x464C457F || bytes.get(4) != 2 || bytes.get(5) != 1) {
-            throw new IOException(elf + " is not a 64-bit little-endian ELF file");
-        }
+        ByteBuffer bytes = elf(elf);
         long sectionTable = bytes.getLong(0x28);
         int entrySize = Short.toUnsignedInt(bytes.getShort(0x3A));
         int sections = Short.toUnsignedInt(bytes.getShort(0x3C));
