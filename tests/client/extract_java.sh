@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Writes the README's first ```java block that contains MARKER to OUT.
+# MARKER is a fixed string.
 # Usage: extract_java.sh README MARKER OUT
 set -u
 readme=$1 marker=$2 out=$3
