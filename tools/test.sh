@@ -6,7 +6,7 @@
 # CTest run prints last.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-tools/ensure_deps.sh
+tools/ensure_deps.sh test
 cmake --preset default
 cmake --build --preset default
 ctest --preset default
