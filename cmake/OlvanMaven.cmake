@@ -48,7 +48,7 @@ function(olvan_maven_artifact artifact)
   endforeach()
   add_custom_target(${artifact}-maven ALL DEPENDS ${staged})
   add_dependencies(${artifact}-maven ${arg_TARGETS})
-  olvan_install_files(COMPONENT maven EXCLUDE_FROM_ALL
+  olvan_install(COMPONENT maven EXCLUDE_FROM_ALL
     DESTINATION ${OLVAN_MAVEN_REPO_DIR}/${OLVAN_MAVEN_GROUP_PATH}/${artifact}/${PROJECT_VERSION}
     FILES ${staged})
 endfunction()

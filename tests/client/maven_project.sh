@@ -14,68 +14,17 @@ trap 'rm -rf "$work"' EXIT
 fail=0
 ok() { echo "ok: $1"; }
 bad() { echo "FAIL: $1"; fail=1; }
-jdk=$(cd "$(dirname "$java")/.." && pwd)
-feature=$("$java" -XshowSettings:properties -version 2>&1 | sed -n 's/^ *java\.specification\.version = //p')
+. "$here/maven_user.sh"
 
 prefix=$work/prefix
-for component in "" standin maven; do
-  if ! cmake --install "$build" --prefix "$prefix" ${component:+--component $component} >"$work/install.log" 2>&1; then
-    cat "$work/install.log"
-    echo "FAIL: cmake --install ${component:-(default)}"
-    exit 1
-  fi
-done
-
-# Maven itself on the JDK under test; from JDK 24 on its libraries' use of
-# sun.misc.Unsafe draws a warning unless allowed.
-export JAVA_HOME=$jdk
-if [ "$feature" -ge 24 ] 2>/dev/null; then
-  export MAVEN_OPTS="--sun-misc-unsafe-memory-access=allow"
-fi
-# A local repository whose entries link to Debian's Maven repository: the
-# plugins resolve from it, the API from the file: repository, nothing from a network.
-mkdir -p "$work/m2"
-cp -rs /usr/share/maven-repo/. "$work/m2/"
+maven_install "$build" "$prefix" "" standin maven
+maven_setup "$java" "$work"
 mvn() { command mvn -B -q -Dmaven.repo.local="$work/m2" "$@"; }
 
 app=$work/app
 mkdir -p "$app/src/main/java"
 "$here/extract_java.sh" "$readme" 'public class Example' "$app/src/main/java/Example.java" || exit 1
-cat >"$app/pom.xml" <<POM
-<?xml version="1.0" encoding="UTF-8"?>
-<project xmlns="http://maven.apache.org/POM/4.0.0">
-  <modelVersion>4.0.0</modelVersion>
-  <groupId>com.example</groupId>
-  <artifactId>orders</artifactId>
-  <version>1</version>
-  <properties>
-    <maven.compiler.release>17</maven.compiler.release>
-    <project.build.sourceEncoding>UTF-8</project.build.sourceEncoding>
-  </properties>
-  <repositories>
-    <repository>
-      <id>dravix</id>
-      <url>file://$prefix/share/maven-repo</url>
-    </repository>
-  </repositories>
-  <dependencies>
-    <dependency>
-      <groupId>com.olvan</groupId>
-      <artifactId>olvan-dravix</artifactId>
-      <version>$version</version>
-    </dependency>
-  </dependencies>
-  <build>
-    <plugins>
-      <plugin><artifactId>maven-resources-plugin</artifactId><version>3.3.0</version></plugin>
-      <plugin><artifactId>maven-compiler-plugin</artifactId><version>3.10.1</version></plugin>
-      <plugin><artifactId>maven-surefire-plugin</artifactId><version>2.22.3</version></plugin>
-      <plugin><artifactId>maven-jar-plugin</artifactId><version>3.3.0</version></plugin>
-      <plugin><artifactId>maven-install-plugin</artifactId><version>3.1.0</version></plugin>
-    </plugins>
-  </build>
-</project>
-POM
+maven_pom "$app/pom.xml" "$prefix/share/maven-repo" "$(maven_dependency com.olvan olvan-dravix "$version")"
 if (cd "$app" && mvn package) >"$work/mvn.log" 2>&1; then
   ok "mvn package resolves com.olvan:olvan-dravix:$version from the maven component and compiles the example"
 else

@@ -81,26 +81,56 @@ final class LoadedLibraries {
     /** Whether the library is a stand-in for tests (the test kit's, or the standin component's). */
     static boolean isStandIn(Path library) throws IOException {
         ByteBuffer bytes = elf(library);
-        long sectionTable = bytes.getLong(0x28);
-        int entrySize = Short.toUnsignedInt(bytes.getShort(0x3A));
-        int sections = Short.toUnsignedInt(bytes.getShort(0x3C));
-        for (int i = 0; i < sections; i++) {
-            int header = Math.toIntExact(sectionTable + (long) i * entrySize);
-            if (bytes.getInt(header + 4) != SHT_DYNSYM) {
-                continue;
-            }
-            int symbols = Math.toIntExact(bytes.getLong(header + 0x18));
-            long size = bytes.getLong(header + 0x20);
-            int stringsHeader = Math.toIntExact(sectionTable + (long) bytes.getInt(header + 0x28) * entrySize);
-            int strings = Math.toIntExact(bytes.getLong(stringsHeader + 0x18));
-            for (int symbol = symbols; symbol + SYMBOL_SIZE <= symbols + size; symbol += SYMBOL_SIZE) {
+        for (Section symbols : sections(bytes, SHT_DYNSYM)) {
+            for (int symbol = symbols.offset(); symbol + SYMBOL_SIZE <= symbols.end(); symbol += SYMBOL_SIZE) {
                 boolean defined = bytes.getShort(symbol + 6) != 0;
-                if (defined && cString(bytes, strings + bytes.getInt(symbol)).equals(STAND_IN_MARK)) {
+                if (defined && cString(bytes, symbols.strings() + bytes.getInt(symbol)).equals(STAND_IN_MARK)) {
                     return true;
                 }
             }
         }
         return false;
+    }
+
+    /** The NEEDED entries of a 64-bit little-endian ELF shared object, in order. */
+    static List<String> needed(Path elf) throws IOException {
+        ByteBuffer bytes = elf(elf);
+        List<String> names = new ArrayList<>();
+        for (Section dynamic : sections(bytes, SHT_DYNAMIC)) {
+            for (int entry = dynamic.offset(); entry + 16 <= dynamic.end(); entry += 16) {
+                long tag = bytes.getLong(entry);
+                if (tag == DT_NULL) {
+                    break;
+                }
+                if (tag == DT_NEEDED) {
+                    names.add(cString(bytes, dynamic.strings() + Math.toIntExact(bytes.getLong(entry + 8))));
+                }
+            }
+        }
+        return names;
+    }
+
+    /** A section's bytes and the string table its entries name things in. */
+    private record Section(int offset, long end, int strings) {
+    }
+
+    /** The sections of one type, each with its linked string table. */
+    private static List<Section> sections(ByteBuffer bytes, int type) {
+        long sectionTable = bytes.getLong(0x28);
+        int entrySize = Short.toUnsignedInt(bytes.getShort(0x3A));
+        int count = Short.toUnsignedInt(bytes.getShort(0x3C));
+        List<Section> sections = new ArrayList<>();
+        for (int i = 0; i < count; i++) {
+            int header = Math.toIntExact(sectionTable + (long) i * entrySize);
+            if (bytes.getInt(header + 4) != type) {
+                continue;
+            }
+            int offset = Math.toIntExact(bytes.getLong(header + 0x18));
+            int stringsHeader = Math.toIntExact(sectionTable + (long) bytes.getInt(header + 0x28) * entrySize);
+            sections.add(new Section(offset, offset + bytes.getLong(header + 0x20),
+                    Math.toIntExact(bytes.getLong(stringsHeader + 0x18))));
+        }
+        return sections;
     }
 
     private static ByteBuffer elf(Path file) throws IOException {
@@ -109,35 +139,6 @@ final class LoadedLibraries {
             throw new IOException(file + " is not a 64-bit little-endian ELF file");
         }
         return bytes;
-    }
-
-    /** The NEEDED entries of a 64-bit little-endian ELF shared object, in order. */
-    static List<String> needed(Path elf) throws IOException {
-        ByteBuffer bytes = elf(elf);
-        long sectionTable = bytes.getLong(0x28);
-        int entrySize = Short.toUnsignedInt(bytes.getShort(0x3A));
-        int sections = Short.toUnsignedInt(bytes.getShort(0x3C));
-        List<String> names = new ArrayList<>();
-        for (int i = 0; i < sections; i++) {
-            int header = Math.toIntExact(sectionTable + (long) i * entrySize);
-            if (bytes.getInt(header + 4) != SHT_DYNAMIC) {
-                continue;
-            }
-            int dynamic = Math.toIntExact(bytes.getLong(header + 0x18));
-            long size = bytes.getLong(header + 0x20);
-            int stringsHeader = Math.toIntExact(sectionTable + (long) bytes.getInt(header + 0x28) * entrySize);
-            int strings = Math.toIntExact(bytes.getLong(stringsHeader + 0x18));
-            for (int entry = dynamic; entry + 16 <= dynamic + size; entry += 16) {
-                long tag = bytes.getLong(entry);
-                if (tag == DT_NULL) {
-                    break;
-                }
-                if (tag == DT_NEEDED) {
-                    names.add(cString(bytes, strings + Math.toIntExact(bytes.getLong(entry + 8))));
-                }
-            }
-        }
-        return names;
     }
 
     private static String cString(ByteBuffer bytes, int start) {

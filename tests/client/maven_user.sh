@@ -1,0 +1,83 @@
+# Sourced by the scripts that build a user's Maven project: Maven offline with
+# Debian's packages, the way a user of this machine would set it up.
+
+# maven_setup JAVA WORK: Maven on that JDK, a local repository in WORK/m2 whose
+# entries link to Debian's Maven repository (the plugins resolve from it, our
+# artifacts from a file: repository, nothing from a network).
+maven_setup() {
+  local java=$1 work=$2 feature
+  feature=$("$java" -XshowSettings:properties -version 2>&1 | sed -n 's/^ *java\.specification\.version = //p')
+  JAVA_HOME=$(cd "$(dirname "$java")/.." && pwd)
+  export JAVA_HOME
+  # From JDK 24 on, Maven's own libraries' use of sun.misc.Unsafe draws a warning unless allowed.
+  if [ "$feature" -ge 24 ] 2>/dev/null; then
+    export MAVEN_OPTS="--sun-misc-unsafe-memory-access=allow"
+  fi
+  unset OLVAN_DRAVIX_HOME
+  mkdir -p "$work/m2"
+  cp -rs /usr/share/maven-repo/. "$work/m2/"
+}
+
+# maven_pom FILE REPOSITORY DEPENDENCIES_XML: a jar project com.example:orders
+# for Java 17 with the file: repository and every plugin pinned to the
+# version Debian ships; surefire runs with native access enabled.
+maven_pom() {
+  cat >"$1" <<POM
+<?xml version="1.0" encoding="UTF-8"?>
+<project xmlns="http://maven.apache.org/POM/4.0.0">
+  <modelVersion>4.0.0</modelVersion>
+  <groupId>com.example</groupId>
+  <artifactId>orders</artifactId>
+  <version>1</version>
+  <properties>
+    <maven.compiler.release>17</maven.compiler.release>
+    <project.build.sourceEncoding>UTF-8</project.build.sourceEncoding>
+  </properties>
+  <repositories>
+    <repository>
+      <id>dravix</id>
+      <url>file://$2</url>
+    </repository>
+  </repositories>
+  <dependencies>
+$3
+  </dependencies>
+  <build>
+    <plugins>
+      <plugin><artifactId>maven-resources-plugin</artifactId><version>3.3.0</version></plugin>
+      <plugin><artifactId>maven-compiler-plugin</artifactId><version>3.10.1</version></plugin>
+      <plugin>
+        <artifactId>maven-surefire-plugin</artifactId>
+        <version>2.22.3</version>
+        <configuration>
+          <argLine>--enable-native-access=ALL-UNNAMED</argLine>
+        </configuration>
+      </plugin>
+      <plugin><artifactId>maven-jar-plugin</artifactId><version>3.3.0</version></plugin>
+      <plugin><artifactId>maven-install-plugin</artifactId><version>3.1.0</version></plugin>
+    </plugins>
+  </build>
+</project>
+POM
+}
+
+# maven_dependency GROUP ARTIFACT VERSION [SCOPE]
+maven_dependency() {
+  echo "    <dependency><groupId>$1</groupId><artifactId>$2</artifactId><version>$3</version>${4:+<scope>$4</scope>}</dependency>"
+}
+
+# maven_install BUILD PREFIX COMPONENT...: cmake --install of each component ("" the default).
+maven_install() {
+  local build=$1 prefix=$2 component log
+  shift 2
+  log=$(mktemp)
+  for component in "$@"; do
+    if ! cmake --install "$build" --prefix "$prefix" ${component:+--component $component} >"$log" 2>&1; then
+      cat "$log"
+      echo "FAIL: cmake --install ${component:-(default)}"
+      rm -f "$log"
+      exit 1
+    fi
+  done
+  rm -f "$log"
+}
