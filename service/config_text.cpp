@@ -2,9 +2,7 @@
 
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "service/bytes16.h"
 
 namespace olvan {
 namespace {
@@ -44,17 +42,17 @@ inline uint64_t load8(const unsigned char *p) {
     return word;
 }
 
-#if defined(__SSE2__)
-inline __m128i load16(const unsigned char *p) { return _mm_loadu_si128(reinterpret_cast<const __m128i *>(p)); }
+#if OLVAN_BYTES16
+using namespace bytes16;
 #endif
 
 // Past the run of ASCII bytes that starts at p, sixteen bytes a step.
 inline const unsigned char *skip_ascii(const unsigned char *p, const unsigned char *end) {
-#if defined(__SSE2__)
+#if OLVAN_BYTES16
     while (end - p >= 16) {
-        const int mask = _mm_movemask_epi8(load16(p));
-        if (mask != 0) {
-            return p + __builtin_ctz(static_cast<unsigned>(mask));
+        const unsigned high = mask(load(p));
+        if (high != 0) {
+            return p + __builtin_ctz(high);
         }
         p += 16;
     }
@@ -154,25 +152,22 @@ inline size_t well_formed(const unsigned char *p, const unsigned char *end, uint
     return 0;
 }
 
-#if defined(__SSE2__)
-inline __m128i byte_after(__m128i mask, __m128i before) {
-    return _mm_or_si128(_mm_slli_si128(mask, 1), _mm_srli_si128(before, 15));
-}
+#if OLVAN_BYTES16
+inline V byte_after(V flags, V before) { return up<1>(flags) | down<15>(before); }
 
 // The rules that need a byte's value, for a block that has such bytes (or
 // follows one that ends in C0 or E0): C0 only before 80, no C1, E0 only
-// before A0-BF, nothing from F0 on. Updates the C0 and E0 masks carried over.
-bool closer_look(__m128i x, __m128i negative, __m128i error, __m128i *prev_c0, __m128i *prev_e0) {
-    const __m128i c0 = _mm_cmpeq_epi8(x, _mm_set1_epi8(static_cast<char>(0xC0)));
-    const __m128i e0 = _mm_cmpeq_epi8(x, _mm_set1_epi8(static_cast<char>(0xE0)));
-    error = _mm_or_si128(error, _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8(-17)), negative));
-    error = _mm_or_si128(error, _mm_cmpeq_epi8(x, _mm_set1_epi8(static_cast<char>(0xC1))));
-    error = _mm_or_si128(error, _mm_andnot_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8(static_cast<char>(0x80))),
-                                                 byte_after(c0, *prev_c0)));
-    error = _mm_or_si128(error, _mm_and_si128(byte_after(e0, *prev_e0), _mm_cmplt_epi8(x, _mm_set1_epi8(-96))));
+// before A0-BF, nothing from F0 on. Updates the C0 and E0 flags carried over.
+bool closer_look(V x, V negative, V error, V *prev_c0, V *prev_e0) {
+    const V c0 = equal(x, splat(static_cast<int8_t>(0xC0)));
+    const V e0 = equal(x, splat(static_cast<int8_t>(0xE0)));
+    error = error | (greater(x, splat(-17)) & negative);
+    error = error | equal(x, splat(static_cast<int8_t>(0xC1)));
+    error = error | and_not(byte_after(c0, *prev_c0), equal(x, splat(static_cast<int8_t>(0x80))));
+    error = error | (byte_after(e0, *prev_e0) & less(x, splat(-96)));
     *prev_c0 = c0;
     *prev_e0 = e0;
-    return _mm_movemask_epi8(error) == 0;
+    return mask(error) == 0;
 }
 
 // Sixteen bytes at a time, without a branch per character: this check runs
@@ -188,53 +183,51 @@ bool closer_look(__m128i x, __m128i negative, __m128i error, __m128i *prev_c0, _
 // of a sequence still open at the end of the last whole block, else just
 // after that block.
 bool blocks_are_modified_utf8(const unsigned char *p, const unsigned char *end, const unsigned char **rest) {
-    const __m128i zero = _mm_setzero_si128();
-    __m128i prev_lead = zero;  // each owes the next byte
-    __m128i prev_long = zero;  // each owes the byte after that too
-    __m128i prev_c0 = zero;
-    __m128i prev_e0 = zero;
+    const V none = zero();
+    V prev_lead = none;  // each owes the next byte
+    V prev_long = none;  // each owes the byte after that too
+    V prev_c0 = none;
+    V prev_e0 = none;
     bool rare_before = false;  // the block before ends in C0 or E0
     while (end - p >= 16) {
-        const __m128i x = load16(p);
+        const V x = load(p);
         // What the block before still owes, at this block's first two bytes.
-        const __m128i carry = _mm_or_si128(_mm_srli_si128(prev_lead, 15), _mm_srli_si128(prev_long, 14));
-        if (_mm_movemask_epi8(_mm_or_si128(x, carry)) == 0) {
+        const V carry = down<15>(prev_lead) | down<14>(prev_long);
+        if (mask(x | carry) == 0) {
             // ASCII with nothing owed: the usual block, and runs of them go by in wide steps.
             p += 16;
-            while (end - p >= 64 && _mm_movemask_epi8(_mm_or_si128(_mm_or_si128(load16(p), load16(p + 16)),
-                                                                   _mm_or_si128(load16(p + 32), load16(p + 48)))) == 0) {
+            while (end - p >= 64 && mask(load(p) | load(p + 16) | load(p + 32) | load(p + 48)) == 0) {
                 p += 64;
             }
-            prev_lead = prev_long = prev_c0 = prev_e0 = zero;
+            prev_lead = prev_long = prev_c0 = prev_e0 = none;
             rare_before = false;
             continue;
         }
-        const __m128i negative = _mm_cmplt_epi8(x, zero);
-        const __m128i continuation = _mm_cmplt_epi8(x, _mm_set1_epi8(-64));
-        const __m128i lead = _mm_andnot_si128(continuation, negative);
-        const __m128i long_lead = _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8(-33)), negative);
-        const __m128i owed = _mm_or_si128(_mm_or_si128(_mm_slli_si128(lead, 1), _mm_slli_si128(long_lead, 2)), carry);
-        const __m128i error = _mm_xor_si128(owed, continuation);
+        const V negative = less(x, none);
+        const V continuation = less(x, splat(-64));
+        const V lead = and_not(negative, continuation);
+        const V long_lead = greater(x, splat(-33)) & negative;
+        const V owed = up<1>(lead) | up<2>(long_lead) | carry;
+        const V error = owed ^ continuation;
         // C0, C1, E0 (and E1, which costs a closer look only) and F0 upward.
-        const __m128i rare = _mm_or_si128(
-            _mm_cmpeq_epi8(_mm_and_si128(x, _mm_set1_epi8(static_cast<char>(0xDE))), _mm_set1_epi8(static_cast<char>(0xC0))),
-            _mm_cmpeq_epi8(_mm_max_epu8(x, _mm_set1_epi8(static_cast<char>(0xF0))), x));
-        if (_mm_movemask_epi8(_mm_or_si128(error, rare)) != 0 || rare_before) {
+        const V rare = equal(x & splat(static_cast<int8_t>(0xDE)), splat(static_cast<int8_t>(0xC0))) |
+                       equal(max_unsigned(x, splat(static_cast<int8_t>(0xF0))), x);
+        if (mask(error | rare) != 0 || rare_before) {
             if (!closer_look(x, negative, error, &prev_c0, &prev_e0)) {
                 return false;
             }
-            rare_before = ((_mm_movemask_epi8(prev_c0) | _mm_movemask_epi8(prev_e0)) & 0x8000) != 0;
+            rare_before = ((mask(prev_c0) | mask(prev_e0)) & 0x8000) != 0;
         } else {
-            prev_c0 = prev_e0 = zero;
+            prev_c0 = prev_e0 = none;
             rare_before = false;
         }
         prev_lead = lead;
         prev_long = long_lead;
         p += 16;
     }
-    if ((_mm_movemask_epi8(prev_lead) & 0x8000) != 0) {
+    if ((mask(prev_lead) & 0x8000) != 0) {
         p -= 1;
-    } else if ((_mm_movemask_epi8(prev_long) & 0x4000) != 0) {
+    } else if ((mask(prev_long) & 0x4000) != 0) {
         p -= 2;
     }
     *rest = p;
@@ -247,7 +240,7 @@ bool blocks_are_modified_utf8(const unsigned char *p, const unsigned char *end, 
 bool is_modified_utf8(const char *text, size_t length) {
     const auto *p = reinterpret_cast<const unsigned char *>(text);
     const auto *end = p + length;
-#if defined(__SSE2__)
+#if OLVAN_BYTES16
     if (!blocks_are_modified_utf8(p, end, &p)) {
         return false;
     }
@@ -279,11 +272,9 @@ namespace {
 // Whether every byte is ASCII: sixty-four bytes a step while they are.
 bool is_ascii(const unsigned char *p, size_t length) {
     const unsigned char *const end = p + length;
-#if defined(__SSE2__)
+#if OLVAN_BYTES16
     while (end - p >= 64) {
-        const __m128i any = _mm_or_si128(_mm_or_si128(load16(p), load16(p + 16)),
-                                         _mm_or_si128(load16(p + 32), load16(p + 48)));
-        if (_mm_movemask_epi8(any) != 0) {
+        if (mask(load(p) | load(p + 16) | load(p + 32) | load(p + 48)) != 0) {
             return false;
         }
         p += 64;
@@ -353,17 +344,16 @@ inline char16_t *put_code_point(uint32_t code_point, char16_t *out) {
 // where the run ends. Never writes past the run's own units.
 inline const unsigned char *widen_ascii(const unsigned char *p, const unsigned char *end, char16_t **out) {
     char16_t *o = *out;
-#if defined(__SSE2__)
-    const __m128i zero = _mm_setzero_si128();
+#if OLVAN_BYTES16
     while (end - p >= 16) {
-        const __m128i x = load16(p);
-        const int mask = _mm_movemask_epi8(x);
-        if (mask != 0) {
+        const V x = load(p);
+        const unsigned high = mask(x);
+        if (high != 0) {
             // The ASCII bytes before the first other one: eight widened at
             // once when there are, the rest one by one.
-            int ascii = __builtin_ctz(static_cast<unsigned>(mask));
+            int ascii = __builtin_ctz(high);
             if (ascii >= 8) {
-                _mm_storeu_si128(reinterpret_cast<__m128i *>(o), _mm_unpacklo_epi8(x, zero));
+                widen_low(x, o);
                 o += 8;
                 p += 8;
                 ascii -= 8;
@@ -374,8 +364,8 @@ inline const unsigned char *widen_ascii(const unsigned char *p, const unsigned c
             *out = o;
             return p;
         }
-        _mm_storeu_si128(reinterpret_cast<__m128i *>(o), _mm_unpacklo_epi8(x, zero));
-        _mm_storeu_si128(reinterpret_cast<__m128i *>(o + 8), _mm_unpackhi_epi8(x, zero));
+        widen_low(x, o);
+        widen_high(x, o + 8);
         p += 16;
         o += 16;
     }
@@ -422,18 +412,16 @@ size_t modified_utf16_length(const char *text, size_t length) {
     // not a continuation byte (80-BF, the signed bytes below -64): the units
     // are the bytes less the continuation bytes.
     size_t continuations = 0;
-#if defined(__SSE2__)
-    const __m128i below = _mm_set1_epi8(-64);
+#if OLVAN_BYTES16
+    const V below = splat(-64);
     while (end - p >= 16) {
         // Sixteen byte-wide counters, each taking at most one a step, summed
         // before any can pass 255.
-        __m128i counts = _mm_setzero_si128();
+        V counts = zero();
         for (int step = 0; step < 255 && end - p >= 16; ++step, p += 16) {
-            counts = _mm_sub_epi8(counts, _mm_cmplt_epi8(load16(p), below));
+            counts = subtract(counts, less(load(p), below));
         }
-        const __m128i sums = _mm_sad_epu8(counts, _mm_setzero_si128());
-        continuations += static_cast<size_t>(_mm_cvtsi128_si32(sums)) +
-                         static_cast<size_t>(_mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
+        continuations += sum(counts);
     }
 #endif
     for (const unsigned char *q = p; q < end; ++q) {

@@ -1,16 +1,26 @@
 #!/usr/bin/env bash
 # Checks what the dynamic loader and the JVM will see of the bridge library.
 set -u
-# Usage: check_elf.sh [--hardened] BRIDGE [SERVICE_LIBRARY STRING_LIBRARY [ABSENT_NAME]]
+# Usage: check_elf.sh [--hardened] [--machine NAME] BRIDGE [SERVICE_LIBRARY STRING_LIBRARY [ABSENT_NAME]]
 # The NEEDED names default to the stand-ins'; ABSENT_NAME must not be NEEDED.
 # --hardened: also full RELRO (a GNU_RELRO segment and BIND_NOW) and the stack
 # protector in use.
-hardened=0
-if [ "${1:-}" = --hardened ]; then hardened=1; shift; fi
+# --machine NAME: readelf's name of the machine it must be built for.
+hardened=0 machine=
+while [ $# -gt 0 ]; do
+  case $1 in
+    --hardened) hardened=1; shift ;;
+    --machine) machine=$2; shift 2 ;;
+    *) break ;;
+  esac
+done
 lib=$1 service=${2:-libolvandravix.so} strings=${3:-libolvandds.so} absent=${4:-}
 fail=0
 check() { if ! eval "$2"; then echo "FAIL: $1"; fail=1; else echo "ok: $1"; fi; }
 dyn=$(readelf -d "$lib")
+if [ -n "$machine" ]; then
+  check "built for $machine" "readelf -h '$lib' | grep -Eq '^ *Machine: +$machine\$'"
+fi
 check "SONAME is the file name" "grep -q 'Library soname: \[libolvanjnidravix.so\]' <<<\"\$dyn\""
 check "RPATH is exactly \$ORIGIN" "grep -q 'Library rpath: \[\$ORIGIN\]' <<<\"\$dyn\""
 check "no RUNPATH" "! grep -q RUNPATH <<<\"\$dyn\""

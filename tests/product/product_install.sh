@@ -16,6 +16,9 @@
 #   - it fails, naming service_verbosity, on a product whose verbosity levels
 #     are not the Java side's.
 # Usage: product_install.sh SOURCE_DIR MAIN_BUILD_DIR SCRATCH_DIR JAVA...
+# OLVAN_PRODUCT_PLATFORM names the product's platform folder (x86_64-linux by
+# default); OLVAN_PRODUCT_CMAKE_ARGS are given to every configure (a cross
+# build's toolchain, say).
 set -u
 src=$1 main_build=$2 scratch=$3
 shift 3
@@ -27,13 +30,15 @@ bad() { echo "FAIL: $1"; fail=1; }
 rm -rf "$scratch"
 mkdir -p "$scratch"
 log=$scratch/log
+platform=${OLVAN_PRODUCT_PLATFORM:-x86_64-linux}
+read -r -a cmake_args <<<"${OLVAN_PRODUCT_CMAKE_ARGS:-}"
 
 # make_product HOME [cmake options...]: the stand-ins built as an installed product.
 make_product() {
   local home=$1
   shift
-  cmake -S "$src/standin" -B "$home.build" -DCMAKE_BUILD_TYPE=Release \
-    -DOLVAN_LIB_DIR="$home/lib/x86_64-linux" -DOLVAN_STANDIN_DDS_NAME=olvanddscore \
+  cmake -S "$src/standin" -B "$home.build" -DCMAKE_BUILD_TYPE=Release "${cmake_args[@]}" \
+    -DOLVAN_LIB_DIR="$home/lib/$platform" -DOLVAN_STANDIN_DDS_NAME=olvanddscore \
     -DOLVAN_STANDIN_UNRELATED_LIBRARY=ON -DOLVAN_STANDIN_CONTROLS=OFF "$@" >"$log" 2>&1 &&
     cmake --build "$home.build" -j2 >>"$log" 2>&1 || { cat "$log"; echo "FAIL: building the product $home"; exit 1; }
 }
@@ -42,7 +47,7 @@ fingerprint() { (cd "$1" && find . -type f -print0 | sort -z | xargs -0 sha256su
 # expect_configure_failure NAME HOME PATTERN
 expect_configure_failure() {
   local message
-  if cmake -S "$src" -B "$scratch/refused" -DOLVAN_DRAVIX_HOME="$2" >"$log" 2>&1; then
+  if cmake -S "$src" -B "$scratch/refused" "${cmake_args[@]}" -DOLVAN_DRAVIX_HOME="$2" >"$log" 2>&1; then
     bad "$1: configuring succeeded"
     return
   fi
@@ -74,16 +79,16 @@ installation_check() {
 
 home=$scratch/product
 make_product "$home"
-ls -l "$home/lib/x86_64-linux"
+ls -l "$home/lib/$platform"
 before=$(fingerprint "$home")
 
 mkdir -p "$scratch/empty" "$scratch/service-only/lib"
-cp "$home/lib/x86_64-linux/libolvandravix.so" "$home/lib/x86_64-linux/libolvanddsextra.so" "$scratch/service-only/lib/"
+cp "$home/lib/$platform/libolvandravix.so" "$home/lib/$platform/libolvanddsextra.so" "$scratch/service-only/lib/"
 expect_configure_failure "no service library" "$scratch/empty" "no libolvandravix.so in"
 expect_configure_failure "no string library" "$scratch/service-only" "no library in .* defines both DDS_String_dup and DDS_String_free \\(looked at: libolvanddsextra.so\\)"
 
 bridge_build=$scratch/bridge.build
-if ! { cmake -S "$src" -B "$bridge_build" -DCMAKE_BUILD_TYPE=Release -DOLVAN_DRAVIX_HOME="$home" &&
+if ! { cmake -S "$src" -B "$bridge_build" -DCMAKE_BUILD_TYPE=Release "${cmake_args[@]}" -DOLVAN_DRAVIX_HOME="$home" &&
        cmake --build "$bridge_build" -j2 && cmake --install "$bridge_build"; } >"$log" 2>&1; then
   cat "$log"
   bad "configure, build and install against the product"
@@ -100,13 +105,13 @@ after=$(fingerprint "$home")
 added=$(diff <(echo "$before") <(echo "$after") | sed -n 's/^> [0-9a-f]*  //p' | sort | tr '\n' ' ')
 changed=$(diff <(echo "$before") <(echo "$after") | grep -c '^<')
 [ "$changed" -eq 0 ] && ok "no product file changed" || bad "$changed product files changed or vanished"
-expected="./lib/x86_64-linux/libolvanjnidravix.so ./lib/x86_64-linux/olvan-dravix-1.0-javadoc.jar ./lib/x86_64-linux/olvan-dravix-1.0-sources.jar ./lib/x86_64-linux/olvan-dravix-1.0.jar ./lib/x86_64-linux/olvan-dravix-1.0.pom "
+expected="./lib/$platform/libolvanjnidravix.so ./lib/$platform/olvan-dravix-1.0-javadoc.jar ./lib/$platform/olvan-dravix-1.0-sources.jar ./lib/$platform/olvan-dravix-1.0.jar ./lib/$platform/olvan-dravix-1.0.pom "
 [ "$added" = "$expected" ] && ok "installed beside the service library: $added" || bad "installed: $added"
 
-"$here/../check_elf.sh" --hardened "$home/lib/x86_64-linux/libolvanjnidravix.so" libolvandravix.so libolvanddscore.so libolvandds.so ||
+"$here/../check_elf.sh" --hardened "$home/lib/$platform/libolvanjnidravix.so" libolvandravix.so libolvanddscore.so libolvandds.so ||
   bad "the installed bridge's ELF entries"
-installation_check "installation check on the product" "$home/lib/x86_64-linux/olvan-dravix-1.0.jar" 0 \
-  'Middleware: +libolvanddscore.so -> .*/product/lib/x86_64-linux/libolvanddscore.so'
+installation_check "installation check on the product" "$home/lib/$platform/olvan-dravix-1.0.jar" 0 \
+  "Middleware: +libolvanddscore.so -> .*/product/lib/$platform/libolvanddscore.so"
 ! grep -q 'stand-in' "$scratch/check.out" && ok "the product is not taken for the stand-in" ||
   bad "the check calls the product a stand-in"
 
@@ -123,9 +128,9 @@ grep -q 'libolvandravix.so -> .* (the stand-in for tests, not the product)' "$sc
 # A product whose levels differ from the Java side's: the same bridge and jar beside it.
 other=$scratch/other-levels
 make_product "$other" "-DOLVAN_STANDIN_VERBOSITY_LEVELS=0;2;4;6"
-cp "$home/lib/x86_64-linux/libolvanjnidravix.so" "$home/lib/x86_64-linux/olvan-dravix-1.0.jar" "$other/lib/x86_64-linux/"
+cp "$home/lib/$platform/libolvanjnidravix.so" "$home/lib/$platform/olvan-dravix-1.0.jar" "$other/lib/$platform/"
 installation_check "installation check on a product with other verbosity levels" \
-  "$other/lib/x86_64-linux/olvan-dravix-1.0.jar" 1 \
+  "$other/lib/$platform/olvan-dravix-1.0.jar" 1 \
   'case 3: FAILED, differs in service_verbosity'
 grep -q "verbosity levels (DravixProperty.LOG_VERBOSITY_\*: 0, 1, 3, 7) are not the service library's" "$scratch/check.out" &&
   ok "the failure says what it means" || bad "the failure does not explain the verbosity levels"

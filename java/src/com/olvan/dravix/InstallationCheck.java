@@ -46,7 +46,7 @@ public final class InstallationCheck {
             out.println("FAILED: " + e.getMessage());
             return 1;
         }
-        out.printf("  Bridge:      %s%n", bridge);
+        out.printf("  Bridge:      %s (%s)%n", bridge, LoadedLibraries.machine(bridge));
         boolean standIn = false;
         try {
             for (LoadedLibraries.Library library : LoadedLibraries.productLibraries(bridge)) {

@@ -78,6 +78,31 @@ final class LoadedLibraries {
         return files;
     }
 
+    /** The machine an ELF file is built for, in os.arch's words where there are some, or null if unreadable. */
+    static String machine(Path file) {
+        try (java.io.InputStream in = Files.newInputStream(file)) {
+            byte[] header = in.readNBytes(20);
+            if (header.length < 20 || header[0] != 0x7F || header[1] != 'E' || header[2] != 'L' || header[3] != 'F') {
+                return null;
+            }
+            int machine = (header[18] & 0xFF) | (header[19] & 0xFF) << 8;
+            switch (machine) {
+                case 0x3E:
+                    return "amd64";
+                case 0xB7:
+                    return "aarch64";
+                case 0x03:
+                    return "x86";
+                case 0x28:
+                    return "arm";
+                default:
+                    return "ELF machine " + machine;
+            }
+        } catch (IOException e) {
+            return null;
+        }
+    }
+
     /** Whether the library is a stand-in for tests (the test kit's, or the standin component's). */
     static boolean isStandIn(Path library) throws IOException {
         ByteBuffer bytes = elf(library);

@@ -234,6 +234,12 @@ final class NativeLibrary {
                         + " share it (such as a server's common library folder) rather than in each application",
                         e);
             }
+            String built = LoadedLibraries.machine(file);
+            String running = System.getProperty("os.arch");
+            if (built != null && !built.equals(running)) {
+                throw LoadFailure.link(e.getMessage() + ". The bridge " + file + " is built for " + built
+                        + ", and this JVM runs on " + running + ": install the bridge built for " + running, e);
+            }
             throw LoadFailure.link(e.getMessage() + ". The bridge " + file + " was found but did not load: it"
                     + " looks for the service library libolvandravix.so and the middleware libraries in its own"
                     + " folder, " + file.getParent() + "; install it there, beside them", e);

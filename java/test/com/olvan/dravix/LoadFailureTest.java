@@ -258,4 +258,22 @@ class LoadFailureTest {
                 + NativeLibrary.loadedFile().getParent()), SettingsOnly.class.getName());
         assertEquals("settings made: orders\n", output);
     }
+
+    @Test
+    void aBridgeOfAnotherArchitectureSaysSo() throws Exception {
+        // The bridge with its ELF machine changed to another 64-bit one: what
+        // an installation for the wrong platform puts in front of the JVM.
+        String running = System.getProperty("os.arch");
+        String other = running.equals("aarch64") ? "amd64" : "aarch64";
+        Path folder = Files.createDirectories(directory.resolve("other"));
+        Path bridge = folder.resolve(NativeLibrary.FILE_NAME);
+        byte[] bytes = Files.readAllBytes(NativeLibrary.loadedFile());
+        bytes[18] = (byte) (other.equals("aarch64") ? 0xB7 : 0x3E);
+        bytes[19] = 0;
+        Files.write(bridge, bytes);
+        Uses uses = run(lonelyApiJar(), "-Dolvan.dravix.library=" + bridge);
+        assertTrue(uses.thrown().contains("The bridge " + bridge + " is built for " + other + ", and this JVM runs on "
+                + running + ": install the bridge built for " + running), uses.thrown());
+        assertTrue(uses.cause().startsWith("cause: java.lang.UnsatisfiedLinkError: "), uses.cause());
+    }
 }

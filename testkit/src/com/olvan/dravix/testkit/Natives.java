@@ -21,7 +21,8 @@ import java.util.Optional;
  * removed when the JVM exits; the API is then told to load the bridge from there.
  */
 final class Natives {
-    static final String PLATFORM = "linux-x86_64";
+    /** The platform of this JVM as the jar's folders name it. */
+    static final String PLATFORM = "linux-" + processor(System.getProperty("os.arch", ""));
     private static final String BRIDGE = "libolvanjnidravix.so";
     private static final String SERVICE = "libolvandravix.so";
     private static final String CONTROLS = "libolvandravixkit.so";
@@ -80,13 +81,27 @@ final class Natives {
         }
     }
 
+    private static String processor(String arch) {
+        return arch.equals("amd64") ? "x86_64" : arch;
+    }
+
     private static void checkPlatform() {
         String os = System.getProperty("os.name", "").toLowerCase(Locale.ROOT);
-        String arch = System.getProperty("os.arch", "");
-        if (!os.equals("linux") || !(arch.equals("amd64") || arch.equals("x86_64"))) {
-            throw new UnsupportedOperationException("The Dravix test kit carries natives for " + PLATFORM
-                    + " only; this JVM runs on " + os + "/" + arch);
+        if (!os.equals("linux") || Natives.class.getResource("/natives/" + PLATFORM + "/" + BRIDGE) == null) {
+            throw new UnsupportedOperationException("This Dravix test kit jar carries no natives for " + os + "/"
+                    + System.getProperty("os.arch", "") + " (it has natives/" + builtFor() + ")");
         }
+    }
+
+    /** The platforms the jar has natives for. */
+    private static String builtFor() {
+        List<String> platforms = new ArrayList<>();
+        for (String candidate : List.of("linux-x86_64", "linux-aarch64")) {
+            if (Natives.class.getResource("/natives/" + candidate + "/" + BRIDGE) != null) {
+                platforms.add(candidate);
+            }
+        }
+        return String.join(", ", platforms);
     }
 
     @SuppressWarnings("restricted") // the kit's control library, beside the stand-ins it controls

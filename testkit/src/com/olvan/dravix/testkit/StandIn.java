@@ -35,7 +35,7 @@ public final class StandIn {
      * @return the stand-in
      * @throws IllegalStateException if a Dravix library from elsewhere is already
      *     loaded in this JVM, or the API already failed to load one
-     * @throws UnsupportedOperationException on a platform other than linux-x86_64
+     * @throws UnsupportedOperationException on a platform the jar has no natives for
      */
     public static StandIn get() {
         Natives.load();

@@ -233,7 +233,7 @@ class StandInTest {
         // A "product": the kit's own natives, copied where the API finds them first.
         Path product = Files.createDirectories(directory.resolve("product"));
         for (String name : List.of("libolvanjnidravix.so", "libolvandravix.so", "libolvandds.so")) {
-            try (var in = StandIn.class.getResourceAsStream("/natives/linux-x86_64/" + name)) {
+            try (var in = StandIn.class.getResourceAsStream("/natives/" + Natives.PLATFORM + "/" + name)) {
                 Files.copy(in, product.resolve(name));
             }
         }
