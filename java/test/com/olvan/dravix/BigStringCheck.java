@@ -13,7 +13,7 @@ import org.junit.jupiter.api.extension.ExtendWith;
  * Strings whose modified UTF-8 passes 2^31 bytes. JDK 17 gives only the first
  * 2^31 - 2 bytes of such a string, without an error; the service must then get
  * nothing and the caller an exception, never a text cut short. Later JDKs give
- * the whole text, which must then arrive whole. Needs about 12 GB of memory and
+ * the whole text, which must then arrive whole. Needs about 9 GB of memory and
  * a minute or two: run only when asked (docs/testing.md).
  */
 @ExtendWith(LedgerExtension.class)
