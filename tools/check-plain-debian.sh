@@ -5,7 +5,7 @@
 # so no sudo), clones this repository into it and runs tools/demo.sh, then
 # tools/test.sh, whose CTest summary prints last. The root is removed at the end.
 # Run it before changing what the scripts install. Needs root and the Debian
-# archive; takes twenty minutes or so.
+# archive; takes about half an hour.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 src=$(pwd)
