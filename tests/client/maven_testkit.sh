@@ -9,11 +9,6 @@
 set -u
 java=$1 build=$2 readme=$3 version=$4
 here=$(dirname "$0")
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail=0
-ok() { echo "ok: $1"; }
-bad() { echo "FAIL: $1"; fail=1; }
 . "$here/maven_user.sh"
 
 prefix=$work/prefix

@@ -1,14 +1,22 @@
 # Sourced by the scripts that build a user's Maven project: Maven offline with
-# Debian's packages, the way a user of this machine would set it up.
+# Debian's packages, the way a user of this machine would set it up. Sourcing
+# it makes $work (removed at exit) and the ok/bad reporting, with $fail the
+# status to exit with.
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail=0
+ok() { echo "ok: $1"; }
+bad() { echo "FAIL: $1"; fail=1; }
 
 # maven_setup JAVA WORK: Maven on that JDK, a local repository in WORK/m2 whose
 # entries link to Debian's Maven repository (the plugins resolve from it, our
 # artifacts from a file: repository, nothing from a network).
 maven_setup() {
   local java=$1 work=$2 feature
-  feature=$("$java" -XshowSettings:properties -version 2>&1 | sed -n 's/^ *java\.specification\.version = //p')
   JAVA_HOME=$(cd "$(dirname "$java")/.." && pwd)
   export JAVA_HOME
+  # The feature version, 25 of JAVA_VERSION="25.0.3" in the JDK's release file.
+  feature=$(sed -n 's/^JAVA_VERSION="\([0-9]*\).*/\1/p' "$JAVA_HOME/release")
   # From JDK 24 on, Maven's own libraries' use of sun.misc.Unsafe draws a warning unless allowed.
   if [ "$feature" -ge 24 ] 2>/dev/null; then
     export MAVEN_OPTS="--sun-misc-unsafe-memory-access=allow"
