@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "bridge/handles.h"
+#include "bridge/java_string_from.h"
 #include "bridge/messages.h"
 #include "bridge/raise.h"
 #include "bridge/scoped_local_ref.h"
@@ -36,6 +37,10 @@ static_assert(sizeof(jchar) == sizeof(char16_t), "jchar is a UTF-16 unit");
 // block of many MiB and unmaps it at the free), faulted in page by page.
 constexpr size_t kChunkBytes = 16u << 10;
 
+// ASCII text from this length on reaches Java as a byte[]; below it the array
+// and constructor look-ups cost more than NewStringUTF's slower copy saves.
+constexpr size_t kByteArrayFrom = 2048;
+
 // Text of one chunk at most: NewString straight from the chunk.
 jstring string_from_chunk(JNIEnv *env, const char *text, size_t length, char16_t *chunk) {
     const size_t units = decode_utf16(text, length, chunk);
@@ -63,15 +68,7 @@ jstring string_from_chunks(JNIEnv *env, const char *text, size_t length, size_t 
         filled += static_cast<jsize>(count);
         done = next;
     }
-    ScopedLocalRef<jclass> string_class(env, env->FindClass("java/lang/String"));
-    if (!string_class) {
-        return nullptr;
-    }
-    const jmethodID from_chars = env->GetMethodID(string_class.get(), "<init>", "([C)V");
-    if (from_chars == nullptr) {
-        return nullptr;
-    }
-    return static_cast<jstring>(env->NewObject(string_class.get(), from_chars, chars.get()));
+    return java_string_from_utf16(env, chars.get());
 }
 
 // Text that is not ASCII: decoded to UTF-16 here.
@@ -113,13 +110,16 @@ JNIEXPORT jstring JNICALL Java_com_olvan_dravix_Dravix_Dravix_1get_1configuratio
     }
     size_t length = 0;
     const bool ascii = measure_ascii(text.get(), &length);
-    // NewStringUTF turns ASCII into a one-byte-per-character string in one
-    // quick pass; from the first other byte on it converts a character at a
-    // time, slower than decoding here and handing the JVM UTF-16 (which gives
-    // the same string for valid modified UTF-8). The JVM counts NewStringUTF's
-    // characters in an int.
+    // ASCII is one byte a character in a Java string; from the first other
+    // byte on, NewStringUTF converts a character at a time, slower than
+    // decoding here and handing the JVM UTF-16 (which gives the same string
+    // for valid modified UTF-8). Java counts a string's characters in an int.
+    // Either call returns null with the JVM's error pending if it failed.
+    if (ascii && length < kByteArrayFrom) {
+        return env->NewStringUTF(text.get());
+    }
     if (ascii && length <= static_cast<size_t>(INT_MAX)) {
-        return env->NewStringUTF(text.get());  // null with the JVM's error pending if it failed
+        return java_string_from_ascii(env, text.get(), length);
     }
     return decoded_string(env, text.get(), length);
 }

@@ -20,7 +20,13 @@ if [ "$build" = build ]; then
 else
   cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
-cmake --build "$build" -j2 --target olvanjnidravix olvanbenchfloor olvan-dravix olvan-dravix-bench >/dev/null
+targets="olvanjnidravix olvanbenchfloor olvan-dravix olvan-dravix-bench"
+# The FFM peer, where the build found a JDK 22 or later to compile it.
+if cmake --build "$build" --target help | grep -q olvan-dravix-bench-ffm; then
+  targets="$targets olvan-dravix-bench-ffm"
+fi
+# shellcheck disable=SC2086
+cmake --build "$build" -j2 --target $targets >/dev/null
 lib=$build/lib
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' "$build/CMakeCache.txt")
 if [ -z "$jdk" ]; then
@@ -32,4 +38,4 @@ fi
 # neither time nor resident memory inside a measurement. JDK 17 accepts the
 # native access flag and ignores it.
 exec "$java" --enable-native-access=ALL-UNNAMED -Xms2g -Xmx2g -XX:+AlwaysPreTouch -Djava.library.path="$lib" \
-  -cp "$lib/olvan-dravix-$version.jar:$lib/olvan-dravix-bench.jar" com.olvan.dravix.bench.DravixBench "$@"
+  -cp "$lib/olvan-dravix-$version.jar:$lib/olvan-dravix-bench.jar:$lib/olvan-dravix-bench-ffm.jar" com.olvan.dravix.bench.DravixBench "$@"

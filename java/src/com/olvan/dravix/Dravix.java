@@ -2,11 +2,11 @@ package com.olvan.dravix;
 
 import com.olvan.dravix.infrastructure.DravixException;
 import com.olvan.dravix.infrastructure.OutOfResourcesException;
+import java.lang.invoke.MethodHandles;
+import java.lang.invoke.VarHandle;
 import java.lang.ref.Cleaner;
 import java.lang.ref.Reference;
 import java.util.Objects;
-import java.util.concurrent.locks.Lock;
-import java.util.concurrent.locks.ReentrantReadWriteLock;
 
 /**
  * A Dravix service instance.
@@ -23,10 +23,10 @@ import java.util.concurrent.locks.ReentrantReadWriteLock;
  *
  * <p>Methods may be called from several threads at once; whether the service
  * library serialises them is its own matter. {@link #close()} waits for calls in
- * progress, and every call after it throws {@link IllegalStateException}, so a
- * released service is never touched. A service that is never closed is released
- * when it becomes unreachable, but close it: the garbage collector knows nothing
- * of the native memory it holds.
+ * progress, and every call made once it has begun throws {@link
+ * IllegalStateException}, so a released service is never touched. A service
+ * that is never closed is released when it becomes unreachable, but close it:
+ * the garbage collector knows nothing of the native memory it holds.
  */
 public final class Dravix implements AutoCloseable {
     private static final Cleaner CLEANER = Cleaner.create();
@@ -62,11 +62,27 @@ public final class Dravix implements AutoCloseable {
         }
     }
 
-    private final ReentrantReadWriteLock lifecycle = new ReentrantReadWriteLock();
+    /** Set in {@link #calls} once {@link #close()} has begun: no call may enter after it. */
+    private static final int CLOSING = 1 << 30;
+    private static final VarHandle CALLS;
+
+    static {
+        try {
+            CALLS = MethodHandles.lookup().findVarHandle(Dravix.class, "calls", int.class);
+        } catch (ReflectiveOperationException e) {
+            throw new ExceptionInInitializerError(e);
+        }
+    }
+
     private final NativeHandles handles;
     private final Cleaner.Cleanable cleanable;
-    // Written under the write lock, read by calls under the read lock and by
-    // isClosed() without any.
+    // The calls inside the library, plus CLOSING. A count rather than a
+    // read-write lock: a call pays two atomic updates and nothing per thread.
+    @SuppressWarnings("unused")  // updated through CALLS
+    private volatile int calls;
+    // close() waits on it for the calls in progress, one closer at a time.
+    private final Object closing = new Object();
+    // Set once the native handles are released; isClosed() reads it without waiting.
     private volatile boolean closed;
 
     /** A service with default settings. */
@@ -203,15 +219,23 @@ public final class Dravix implements AutoCloseable {
      */
     @Override
     public void close() {
-        Lock lock = lifecycle.writeLock();
-        lock.lock();
-        try {
+        synchronized (closing) {
+            CALLS.getAndBitwiseOr(this, CLOSING);
+            boolean interrupted = false;
+            while (((int) CALLS.getVolatile(this) & ~CLOSING) != 0) {
+                try {
+                    closing.wait();
+                } catch (InterruptedException e) {
+                    interrupted = true;  // close() is not interruptible: the wait goes on
+                }
+            }
             if (!closed) {
                 closed = true;
                 cleanable.clean();
             }
-        } finally {
-            lock.unlock();
+            if (interrupted) {
+                Thread.currentThread().interrupt();
+            }
         }
     }
 
@@ -222,23 +246,33 @@ public final class Dravix implements AutoCloseable {
     }
 
     /**
-     * Runs a native call under the shared lock, or throws if the service is
-     * already closed. The fence keeps this object reachable until the native
+     * Runs a native call counted in {@link #calls}, or throws if the service is
+     * closed or closing. The fence keeps this object reachable until the native
      * call has returned: the handle is read before the call and nothing after
      * it mentions the object, so without the fence compiled code lets the
      * object go during the call, and the Cleaner frees the service under the
      * library's feet.
      */
     private <T> T call(ServiceCall<T> body) {
-        Lock lock = lifecycle.readLock();
-        lock.lock();
-        try {
-            if (closed) {
+        int seen = (int) CALLS.getVolatile(this);
+        for (int witness; ; seen = witness) {
+            if ((seen & CLOSING) != 0) {
                 throw new IllegalStateException("Dravix service is closed");
             }
+            witness = (int) CALLS.compareAndExchange(this, seen, seen + 1);
+            if (witness == seen) {
+                break;
+            }
+        }
+        try {
             return body.on(handles.service);
         } finally {
-            lock.unlock();
+            if ((int) CALLS.getAndAdd(this, -1) == (CLOSING | 1)) {
+                // The last call out of a closing service: wake the closer.
+                synchronized (closing) {
+                    closing.notifyAll();
+                }
+            }
             Reference.reachabilityFence(this);
         }
     }

@@ -100,9 +100,13 @@ public final class DravixBench {
         selfCheck();
         entities();
         configurations();
+        String none = VersusForeign.run(this);
+        if (none != null) {
+            notes.add(none);
+        }
     }
 
-    private Harness.Plan plan(Size size) {
+    Harness.Plan plan(Size size) {
         if (quick) {
             return new Harness.Plan(2, 1, 2, true);
         }
@@ -122,15 +126,15 @@ public final class DravixBench {
         return quick ? Math.min(n, 1000) : n;
     }
 
-    private int bytes(int n) {
+    int bytes(int n) {
         return quick && n >= MIB ? n / 1024 : n;
     }
 
-    private boolean wanted(String name) {
+    boolean wanted(String name) {
         return only == null || only.matcher(name).find();
     }
 
-    private void add(String name, String unit, Supplier<Harness.Result> measure, double target) {
+    void add(String name, String unit, Supplier<Harness.Result> measure, double target) {
         if (!wanted(name)) {
             return;
         }

@@ -1,0 +1,226 @@
+package com.olvan.dravix.bench;
+
+import com.olvan.dravix.BridgeCalls;
+import com.olvan.dravix.Dravix;
+import com.olvan.dravix.DravixProperty;
+import java.io.IOException;
+
+/**
+ * The bridge as a user meets it (the public API, its lock included) against
+ * an FFM binding of the same service library ({@link ForeignPeer}) doing the
+ * same work, side by side in one JVM: each row a ratio bridge / FFM. The
+ * bridge's service and the peer's are made alike and hold the same entity, so
+ * both read the same text.
+ */
+final class VersusForeign {
+    static final int[] SIZES = {16, 1 << 10, 64 << 10, DravixBench.MIB, 16 * DravixBench.MIB};
+
+    private final DravixBench bench;
+    private final ForeignPeer peer;
+
+    private VersusForeign(DravixBench bench, ForeignPeer peer) {
+        this.bench = bench;
+        this.peer = peer;
+    }
+
+    /** Runs the rows, or returns a note saying why there are none. */
+    static String run(DravixBench bench) throws IOException {
+        ForeignPeer peer = ForeignPeer.find();
+        if (peer == null) {
+            return "no FFM rows: they need JDK 22 or later and olvan-dravix-bench-ffm.jar on the class path";
+        }
+        VersusForeign rows = new VersusForeign(bench, peer);
+        rows.configurations();
+        rows.entities();
+        rows.conversion();
+        return null;
+    }
+
+    /** A service made through the API and an equal one by hand, for the peer; both started. */
+    private static final class Pair implements AutoCloseable {
+        final Dravix api = new Dravix();
+        final long record = BridgeCalls.newRecord();
+        final long raw = BridgeCalls.newService(record);
+
+        Pair() {
+            api.start();
+            BridgeCalls.start(raw);
+        }
+
+        void createEntity(String name, String configuration) {
+            api.createEntity(name, configuration);
+            BridgeCalls.createEntity(raw, name, configuration);
+        }
+
+        @Override
+        public void close() {
+            api.close();
+            BridgeCalls.stop(raw);
+            BridgeCalls.deleteService(raw);
+            BridgeCalls.deleteRecord(record);
+        }
+    }
+
+    // ---- get_configuration
+
+    private static final String ASCII = "ASCII";
+    private static final String BMP = "dense 2-3 byte";
+    private static final String FOUR_BYTE = "a 4-byte char every 60 B";
+
+    private void configurations() throws IOException {
+        for (String kind : new String[] {ASCII, BMP, FOUR_BYTE}) {
+            for (int size : SIZES) {
+                int n = bench.bytes(size);
+                String name = "get_configuration, " + Workloads.sizeLabel(n) + " " + kind + " vs FFM";
+                if (!bench.wanted(name)) {
+                    continue;
+                }
+                try (Pair pair = new Pair()) {
+                    if (kind.equals(FOUR_BYTE)) {
+                        // From a file: a Java string would reach the service as modified UTF-8.
+                        pair.createEntity("payload", "file://" + Workloads.writeTemp(
+                                Workloads.asciiWithFourByteSequences(n)));
+                    } else {
+                        pair.createEntity("payload", kind.equals(ASCII) ? Workloads.ascii(n) : Workloads.bmpText(n));
+                    }
+                    String viaBridge = pair.api.getConfiguration();
+                    if (!viaBridge.equals(peer.getConfiguration(pair.raw))) {
+                        throw new IllegalStateException("sanity check failed: bridge and FFM read different texts");
+                    }
+                    int k = calls(n);
+                    double target = n <= 16 ? 2.0 : n < 64 << 10 ? Double.NaN : kind.equals(FOUR_BYTE) ? 1.0 : 1.1;
+                    bench.add(name, "call", () -> Harness.compare(
+                            () -> {
+                                long t0 = System.nanoTime();
+                                String last = null;
+                                for (int i = 0; i < k; i++) {
+                                    last = pair.api.getConfiguration();
+                                }
+                                return checked(System.nanoTime() - t0, last);
+                            },
+                            () -> {
+                                long t0 = System.nanoTime();
+                                String last = null;
+                                for (int i = 0; i < k; i++) {
+                                    last = peer.getConfiguration(pair.raw);
+                                }
+                                return checked(System.nanoTime() - t0, last);
+                            },
+                            k, n > 1 << 10, bench.plan(size(n))), target);
+                }
+            }
+        }
+    }
+
+    // ---- create_entity
+
+    private void entities() {
+        for (int size : SIZES) {
+            int n = bench.bytes(size);
+            String name = "create_entity, " + Workloads.sizeLabel(n) + " ASCII vs FFM";
+            if (!bench.wanted(name)) {
+                continue;
+            }
+            String text = Workloads.ascii(n);
+            try (Pair pair = new Pair()) {
+                int k = calls(n);
+                String[] names = new String[k];
+                for (int i = 0; i < k; i++) {
+                    names[i] = "bench-entity-" + i;
+                }
+                pair.api.createEntity(names[0], text);
+                peer.createEntity(pair.raw, names[0], text);
+                if (!pair.api.getConfiguration().equals(BridgeCalls.getConfiguration(pair.raw))) {
+                    throw new IllegalStateException("sanity check failed: bridge and FFM created different entities");
+                }
+                pair.api.deleteEntity(names[0]);
+                BridgeCalls.deleteEntity(pair.raw, names[0]);
+                double target = n <= 16 ? 2.0 : n < 64 << 10 ? Double.NaN : 1.2;
+                bench.add(name, "call", () -> Harness.compare(
+                        () -> {
+                            long t0 = System.nanoTime();
+                            for (String entity : names) {
+                                pair.api.createEntity(entity, text);
+                            }
+                            long elapsed = System.nanoTime() - t0;
+                            for (String entity : names) {
+                                pair.api.deleteEntity(entity);
+                            }
+                            return elapsed;
+                        },
+                        () -> {
+                            long t0 = System.nanoTime();
+                            for (String entity : names) {
+                                peer.createEntity(pair.raw, entity, text);
+                            }
+                            long elapsed = System.nanoTime() - t0;
+                            for (String entity : names) {
+                                BridgeCalls.deleteEntity(pair.raw, entity);
+                            }
+                            return elapsed;
+                        },
+                        k, n > 1 << 10, bench.plan(size(n))), target);
+            }
+        }
+    }
+
+    // ---- the conversion
+
+    /**
+     * Full settings into fresh records, the bridge's export against the peer;
+     * and the floor (the JNI look-ups and reads the design asks for, and the
+     * same copies) against the peer: how much of the ratio those take.
+     */
+    private void conversion() {
+        DravixProperty full = Workloads.full();
+        long[] records = new long[200];
+        String name = "to_native, full settings vs FFM";
+        if (bench.wanted(name)) {
+            bench.add(name, "call", () -> Harness.compare(
+                    () -> DravixBench.convertBatch(full, records, true),
+                    () -> convertBatch(full, records),
+                    records.length, false, bench.plan(DravixBench.Size.SMALL)), Double.NaN);
+        }
+        String floorName = "to_native, full settings: its JNI floor vs FFM";
+        if (bench.wanted(floorName)) {
+            bench.add(floorName, "call", () -> Harness.compare(
+                    () -> DravixBench.convertBatch(full, records, false),
+                    () -> convertBatch(full, records),
+                    records.length, false, bench.plan(DravixBench.Size.SMALL)), Double.NaN);
+        }
+    }
+
+    private long convertBatch(DravixProperty p, long[] records) {
+        for (int i = 0; i < records.length; i++) {
+            records[i] = BridgeCalls.newRecord();
+        }
+        long t0 = System.nanoTime();
+        for (long record : records) {
+            peer.toNative(p, record);
+        }
+        long elapsed = System.nanoTime() - t0;
+        for (long record : records) {
+            BridgeCalls.deleteRecord(record);
+        }
+        return elapsed;
+    }
+
+    // ---- helpers
+
+    private static int calls(int n) {
+        return n <= 1 << 10 ? 500 : n <= 64 << 10 ? 50 : n <= DravixBench.MIB ? 8 : 1;
+    }
+
+    private static DravixBench.Size size(int n) {
+        return n <= 1 << 10 ? DravixBench.Size.SMALL : n <= DravixBench.MIB ? DravixBench.Size.MEDIUM
+                : DravixBench.Size.LARGE;
+    }
+
+    /** The time, once the last call is seen to have made a text. */
+    private static long checked(long elapsed, String last) {
+        if (last == null || last.isEmpty()) {
+            throw new IllegalStateException("no configuration text");
+        }
+        return elapsed;
+    }
+}
