@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 
+#include "bridge/one_byte_text.h"
 #include "bridge/raise.h"
 #include "bridge/scoped_local_ref.h"
 #include "bridge/scoped_utf_chars.h"
@@ -11,63 +12,95 @@
 namespace olvan {
 namespace {
 
-// From this many chars on, the text is encoded by the JVM's String.getBytes;
-// shorter strings go through GetStringUTFChars, which costs less than the
-// look-ups the longer path makes.
+// From this many chars on, the text is taken from String.getBytes; shorter
+// strings go through GetStringUTFChars, which costs less than the look-ups
+// the longer path makes.
 constexpr jsize kEncodeInJavaFrom = 2048;
 // Beyond this many chars a string's modified UTF-8 may pass 2^31 - 1 bytes,
 // where GetStringUTFLength no longer counts it: such strings take the JVM's
 // own conversion, which is checked for being cut short.
 constexpr jsize kEncodeInJavaUpTo = (INT32_MAX - 3) / 3;
+// The chars looked at first: text that is not ASCII there goes straight to
+// the JVM's conversion.
+constexpr jsize kSampleChars = 64;
+// The Java array is read in pieces of this size, each inside a critical
+// region of its own, so that no region holds off the collector for long.
+constexpr jsize kCriticalPiece = 1 << 20;
 
 struct HeapFree {
     void operator()(void *block) const { std::free(block); }
 };
 
-// Beyond this many '?' in a text of one-byte characters, GetStringUTFLength
-// settles whether any stands for an unpaired surrogate.
-constexpr int kQuestionMarksLookedAt = 64;
-
-// Whether the text, the string's UTF-8 from getBytes, is also its modified
-// UTF-8. The two differ only at NUL (one byte against two), supplementary
-// characters (four against six) and unpaired surrogates (a '?' against three
-// bytes), so their lengths agree exactly when the texts do. When there are as
-// many bytes as chars, that is asked of the bytes themselves: no NUL, and
-// every '?' a '?' in the string. The JVM's count is the last resort: it
-// reads the whole string a character at a time.
-bool is_modified_utf8_of(JNIEnv *env, jstring string, jsize chars, const char *text, jsize length) {
-    if (length == chars && std::strlen(text) == static_cast<size_t>(length)) {
-        const char *end = text + length;
-        const char *mark = static_cast<const char *>(std::memchr(text, '?', static_cast<size_t>(length)));
-        for (int looked = 0; looked < kQuestionMarksLookedAt; ++looked) {
-            if (mark == nullptr) {
-                return true;
-            }
-            jchar unit = 0;
-            env->GetStringRegion(string, static_cast<jsize>(mark - text), 1, &unit);
-            if (unit != u'?') {
-                return false;
-            }
-            mark = static_cast<const char *>(std::memchr(mark + 1, '?', static_cast<size_t>(end - mark - 1)));
+// Whether the first chars are all ASCII other than NUL.
+bool starts_as_plain_ascii(JNIEnv *env, jstring string, jsize chars) {
+    jchar sample[kSampleChars];
+    const jsize count = chars < kSampleChars ? chars : kSampleChars;
+    env->GetStringRegion(string, 0, count, sample);
+    for (jsize i = 0; i < count; ++i) {
+        if (sample[i] == 0 || sample[i] >= 0x80) {
+            return false;
         }
     }
-    return length == env->GetStringUTFLength(string);
+    return true;
 }
 
 enum class Encoded { Copied, Differs, Failed };
 
+// Copies the array into text and checks it is one byte a char from U+0001
+// to U+007F, in one pass.
+Encoded copy_checked(JNIEnv *env, jbyteArray bytes, jsize length, char *text, QuestionMarks *marks) {
+    for (jsize done = 0; done < length;) {
+        const jsize piece = length - done < kCriticalPiece ? length - done : kCriticalPiece;
+        auto *array = static_cast<const char *>(env->GetPrimitiveArrayCritical(bytes, nullptr));
+        if (array == nullptr) {
+            return Encoded::Failed;
+        }
+        const bool plain = copy_one_byte_text(array + done, static_cast<size_t>(piece), text + done,
+                                              static_cast<size_t>(done), marks);
+        env->ReleasePrimitiveArrayCritical(bytes, const_cast<char *>(array), JNI_ABORT);
+        if (!plain) {
+            return Encoded::Differs;
+        }
+        done += piece;
+    }
+    return Encoded::Copied;
+}
+
+// Whether every '?' getBytes wrote is a '?' in the string.
+bool marks_are_question_marks(JNIEnv *env, jstring string, jsize length, const QuestionMarks &marks) {
+    if (marks.more) {
+        // A byte a char in both forms: every char is U+0001 to U+007F.
+        return env->GetStringUTFLength(string) == length;
+    }
+    for (int i = 0; i < marks.count; ++i) {
+        jchar unit = 0;
+        env->GetStringRegion(string, static_cast<jsize>(marks.at[i]), 1, &unit);
+        if (unit != u'?') {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A middleware copy of a long string of ASCII chars, from its bytes as Java
+// gives them: one array copy for a string Java holds a byte a char, where the
+// JVM's conversion goes a char at a time.
 Encoded copy_encoded_in_java(JNIEnv *env, jstring string, jsize chars, DdsString *copy) {
+    if (!starts_as_plain_ascii(env, string, chars)) {
+        return Encoded::Differs;
+    }
     ScopedLocalRef<jclass> charsets(env, env->FindClass("java/nio/charset/StandardCharsets"));
     if (!charsets) {
         return Encoded::Failed;
     }
-    const jfieldID utf8_field = env->GetStaticFieldID(charsets.get(), "UTF_8", "Ljava/nio/charset/Charset;");
-    if (utf8_field == nullptr) {
+    const jfieldID latin1_field =
+        env->GetStaticFieldID(charsets.get(), "ISO_8859_1", "Ljava/nio/charset/Charset;");
+    if (latin1_field == nullptr) {
         return Encoded::Failed;
     }
-    ScopedLocalRef<jobject> utf8(env, env->GetStaticObjectField(charsets.get(), utf8_field));
+    ScopedLocalRef<jobject> latin1(env, env->GetStaticObjectField(charsets.get(), latin1_field));
     ScopedLocalRef<jclass> string_class(env, env->GetObjectClass(string));
-    if (!utf8 || !string_class) {
+    if (!latin1 || !string_class) {
         return Encoded::Failed;
     }
     const jmethodID get_bytes = env->GetMethodID(string_class.get(), "getBytes", "(Ljava/nio/charset/Charset;)[B");
@@ -75,19 +108,26 @@ Encoded copy_encoded_in_java(JNIEnv *env, jstring string, jsize chars, DdsString
         return Encoded::Failed;
     }
     ScopedLocalRef<jbyteArray> bytes(env,
-                                     static_cast<jbyteArray>(env->CallObjectMethod(string, get_bytes, utf8.get())));
+                                     static_cast<jbyteArray>(env->CallObjectMethod(string, get_bytes, latin1.get())));
     if (env->ExceptionCheck() || !bytes) {
         return Encoded::Failed;
     }
     const jsize length = env->GetArrayLength(bytes.get());
+    if (length != chars) {
+        return Encoded::Differs;  // a surrogate pair became one '?'
+    }
     // The middleware makes its strings only by copying a NUL-terminated text.
     std::unique_ptr<char, HeapFree> text(static_cast<char *>(std::malloc(static_cast<size_t>(length) + 1)));
     if (!text) {
         return Encoded::Failed;
     }
-    env->GetByteArrayRegion(bytes.get(), 0, length, reinterpret_cast<jbyte *>(text.get()));
+    QuestionMarks marks;
+    const Encoded copied = copy_checked(env, bytes.get(), length, text.get(), &marks);
+    if (copied != Encoded::Copied) {
+        return copied;
+    }
     text.get()[length] = '\0';
-    if (!is_modified_utf8_of(env, string, chars, text.get(), length)) {
+    if (!marks_are_question_marks(env, string, length, marks)) {
         return Encoded::Differs;
     }
     copy->reset(DDS_String_dup(text.get()));
@@ -103,11 +143,11 @@ DdsString dup_java_string(JNIEnv *env, jstring string) {
         if (copy_encoded_in_java(env, string, length, &copy) == Encoded::Copied) {
             return copy;
         }
-        // Text with NUL or surrogates, or a Java heap too full for the bytes:
-        // the JVM's own conversion may still succeed.
+        // Text that is not all ASCII, or a Java heap too full for the bytes:
+        // the JVM's own conversion.
         env->ExceptionClear();
     }
-    ScopedUtfChars chars(env, string);
+    ScopedUtfChars chars(env, string, length);
     if (!chars) {
         env->ExceptionClear();
         return nullptr;

@@ -29,8 +29,7 @@ uint64_t modified_utf8_length(JNIEnv *env, jstring string, jsize length) {
 
 }  // namespace
 
-bool utf_chars_cut_short(JNIEnv *env, jstring string, const char *chars) {
-    const jsize length = env->GetStringLength(string);
+bool utf_chars_cut_short(JNIEnv *env, jstring string, jsize length, const char *chars) {
     if (length <= kLongestNeverCut) {
         return false;
     }

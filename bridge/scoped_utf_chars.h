@@ -11,16 +11,19 @@ namespace olvan {
 // Whether chars, the JVM's modified UTF-8 of string, is shorter than the
 // string's whole text. Some JVMs (JDK 17's) stop at 2^31 - 2 bytes without an
 // error; only strings long enough to reach that are measured.
-bool utf_chars_cut_short(JNIEnv *env, jstring string, const char *chars);
+// length is the string's length in chars.
+bool utf_chars_cut_short(JNIEnv *env, jstring string, jsize length, const char *chars);
 
 class ScopedUtfChars {
 public:
     // On failure c_str() is null: the JVM gave no characters (HotSpot raises
     // nothing then; other JVMs may leave an OutOfMemoryError pending), or it
     // gave only part of the text, which is given back unused.
-    ScopedUtfChars(JNIEnv *env, jstring string)
+    ScopedUtfChars(JNIEnv *env, jstring string) : ScopedUtfChars(env, string, env->GetStringLength(string)) {}
+    // For a caller that knows the string's length in chars already.
+    ScopedUtfChars(JNIEnv *env, jstring string, jsize length)
         : env_(env), string_(string), chars_(env->GetStringUTFChars(string, nullptr)) {
-        if (chars_ != nullptr && utf_chars_cut_short(env, string, chars_)) {
+        if (chars_ != nullptr && utf_chars_cut_short(env, string, length, chars_)) {
             env_->ReleaseStringUTFChars(string_, chars_);
             chars_ = nullptr;
         }

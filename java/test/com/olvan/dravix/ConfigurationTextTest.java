@@ -1,5 +1,6 @@
 package com.olvan.dravix;
 
+import static org.junit.jupiter.api.Assertions.assertDoesNotThrow;
 import static org.junit.jupiter.api.Assertions.assertEquals;
 import static org.junit.jupiter.api.Assertions.assertTrue;
 
@@ -117,6 +118,23 @@ class ConfigurationTextTest {
         };
         for (String text : texts) {
             assertRoundTrip(text);
+            // Long enough for the bridge to have the JVM encode it in Java, the
+            // odd chars at both ends and in the middle.
+            String pad = "x".repeat(2100);
+            assertRoundTrip(text + pad + text + pad + text);
+        }
+    }
+
+    @Test
+    void asciiTextOfEveryLengthAroundTheWayItChangesRoundTrips() {
+        // The whole configuration passes 2 KiB, where ASCII text starts to
+        // reach Java as a byte[]; the entity's text passes 2,048 chars, where
+        // strings start to be encoded in Java.
+        String unit = "<route id=\"r1\" to=\"out?\"/>\n";
+        String source = unit.repeat(3000 / unit.length() + 1);
+        for (int length = 1; length <= 2600; length++) {
+            String text = source.substring(0, length);
+            assertDoesNotThrow(() -> assertRoundTrip(text), () -> "text of " + text.length() + " chars");
         }
     }
 

@@ -9,10 +9,13 @@ import static org.junit.jupiter.api.Assertions.assertTrue;
 import com.olvan.dravix.infrastructure.DravixException;
 import com.olvan.dravix.infrastructure.OutOfResourcesException;
 import com.olvan.dravix.testing.StandIn;
+import java.io.ByteArrayOutputStream;
+import java.io.DataOutputStream;
 import java.io.IOException;
 import java.nio.charset.StandardCharsets;
 import java.nio.file.Files;
 import java.nio.file.Path;
+import java.util.Random;
 import org.junit.jupiter.api.AfterEach;
 import org.junit.jupiter.api.BeforeEach;
 import org.junit.jupiter.api.Test;
@@ -134,6 +137,59 @@ class EntitiesTest {
         assertEquals("n\u00c3\u00a9\u00c0\u0080", StandIn.lastEntityName());
         assertEquals("\u00ed\u00a0\u00bd\u00ed\u00b8\u0080", StandIn.lastEntityText());
         Dravix.Dravix_delete_entity(service, "n\u00e9\0");
+        assertNothingLeft();
+    }
+
+    /** The string's modified UTF-8 as Java's own DataOutput writes it, one char per byte. */
+    private static String modifiedUtf8(String s) throws IOException {
+        ByteArrayOutputStream bytes = new ByteArrayOutputStream();
+        new DataOutputStream(bytes).writeUTF(s);
+        byte[] all = bytes.toByteArray();
+        return new String(all, 2, all.length - 2, StandardCharsets.ISO_8859_1);  // after the length
+    }
+
+    @Test
+    void longStringsReachTheLibraryAsModifiedUtf8() throws IOException {
+        // From 2,048 chars on the JVM encodes the text in Java (standard
+        // UTF-8), used only where it equals the modified form.
+        String[] oddities = {
+            "", "\0", "?", "\uD800", "\uDC00?", "?\uDBFF", "\uD83D\uDE00", "\u00e9", "\u65e5\u672c",
+            "?".repeat(70) + "\uD800", "?".repeat(70), "\uD800" + "?".repeat(70),
+        };
+        for (int length : new int[] {2047, 2048, 2049, 5000}) {
+            for (String odd : oddities) {
+                for (int at : new int[] {0, length / 2, length - odd.length()}) {
+                    if (at < 0) {
+                        continue;
+                    }
+                    String text = "y".repeat(at) + odd + "z".repeat(Math.max(0, length - at - odd.length()));
+                    Dravix.Dravix_create_entity(service, "e", text);
+                    assertEquals(modifiedUtf8(text), StandIn.lastEntityText(),
+                            () -> "length " + text.length() + ", " + odd.length() + " odd chars at " + at);
+                    Dravix.Dravix_delete_entity(service, "e");
+                }
+            }
+        }
+        assertNothingLeft();
+    }
+
+    @Test
+    void randomLongStringsReachTheLibraryAsModifiedUtf8() throws IOException {
+        // Against Java's own conversion: strings of every kind of char the two
+        // encodings treat differently, mostly ASCII as configurations are.
+        char[] kinds = {'a', '?', '\0', '\u00e9', '\u07ff', '\u0800', '\uffff', '\uD800', '\uDC00'};
+        Random random = new Random(20261208);
+        for (int round = 0; round < 300; round++) {
+            char[] chars = new char[2040 + random.nextInt(200)];
+            int odd = random.nextInt(4);
+            for (int i = 0; i < chars.length; i++) {
+                chars[i] = random.nextInt(100) < odd ? kinds[random.nextInt(kinds.length)] : (char) (' ' + random.nextInt(95));
+            }
+            String text = new String(chars);
+            Dravix.Dravix_create_entity(service, "e", text);
+            assertEquals(modifiedUtf8(text), StandIn.lastEntityText(), "round " + round);
+            Dravix.Dravix_delete_entity(service, "e");
+        }
         assertNothingLeft();
     }
 

@@ -4,6 +4,7 @@ import com.olvan.dravix.BridgeCalls;
 import com.olvan.dravix.DravixProperty;
 import java.io.BufferedReader;
 import java.io.IOException;
+import java.io.UncheckedIOException;
 import java.io.InputStreamReader;
 import java.nio.charset.StandardCharsets;
 import java.nio.file.Path;
@@ -29,6 +30,13 @@ import java.util.regex.Pattern;
  * DravixBench            the full benchmark
  * DravixBench --quick    every operation a few times on small inputs, with all
  *                        sanity checks: a smoke test, not a measurement
+ * DravixBench --warm     first 20,000 calls on the decoded path, so that the
+ *                        JDK methods it ends in are compiled (rows after it are
+ *                        warm figures; without it every row is timed as a user
+ *                        first meets it, after the harness's calibration)
+ * DravixBench --fresh-jvm  every row in a JVM of its own, which makes and
+ *                        measures that row alone: each figure as a user first
+ *                        meets the path, no other row having warmed the JDK
  * DravixBench --only RE  only the operations whose names match RE ("-Xcheck:jni"
  *                        and "peak memory" select the two child-process parts):
  *                        for looking into one figure
@@ -40,28 +48,47 @@ public final class DravixBench {
     private static final DravixProperty DEFAULTS = new DravixProperty();
 
     private final boolean quick;
+    /** Whether the decoded path is warmed before its rows (--warm): figures of a JVM that has run a while. */
+    private final boolean warm;
+    /** Whether each row is measured in a JVM of its own (--fresh-jvm): no row warms the JDK for another. */
+    private boolean freshJvm;
+    /** This JVM measures one row for a parent that asked for fresh JVMs. */
+    private boolean rowChild;
     /** Measures only the operations whose names match, when set (--only REGEX, for investigations). */
     private final Pattern only;
     private final List<Report.Row> rows = new ArrayList<>();
     private final List<String> notes = new ArrayList<>();
 
-    private DravixBench(boolean quick, Pattern only) {
+    private DravixBench(boolean quick, boolean warm, Pattern only) {
         this.quick = quick;
+        this.warm = warm;
         this.only = only;
     }
 
     public static void main(String[] args) throws Exception {
         BridgeCalls.load();
         boolean quick = false;
+        boolean warm = false;
         boolean xcheckChild = false;
+        boolean freshJvm = false;
+        boolean rowChild = false;
         Pattern only = null;
         for (int i = 0; i < args.length; i++) {
             switch (args[i]) {
                 case "--quick":
                     quick = true;
                     break;
+                case "--warm":
+                    warm = true;
+                    break;
                 case "--only":
                     only = Pattern.compile(args[++i]);
+                    break;
+                case "--fresh-jvm":
+                    freshJvm = true;
+                    break;
+                case "--row-child":
+                    rowChild = true;
                     break;
                 case "--xcheck-child":
                     xcheckChild = true;
@@ -73,7 +100,14 @@ public final class DravixBench {
                     throw new IllegalArgumentException("unknown argument " + args[i]);
             }
         }
-        DravixBench bench = new DravixBench(quick, only);
+        DravixBench bench = new DravixBench(quick, warm, only);
+        bench.freshJvm = freshJvm;
+        bench.rowChild = rowChild;
+        if (rowChild) {
+            bench.runAll();
+            Report.printMachineRows(bench.rows);
+            return;
+        }
         if (xcheckChild) {
             bench.userEnvironmentPerEntry(" (-Xcheck:jni)");
             Report.printMachineRows(bench.rows);
@@ -138,11 +172,73 @@ public final class DravixBench {
         if (!wanted(name)) {
             return;
         }
-        Harness.Result result = measure.get();
-        // A smoke run's figures come from a cold JVM: printed, never judged.
-        Report.Row row = new Report.Row(name, unit, result, quick ? Double.NaN : target);
+        Report.Row row;
+        if (freshJvm && !rowChild) {
+            row = inFreshJvm(name);
+        } else {
+            // A smoke run's figures come from a cold JVM: printed, never judged.
+            row = new Report.Row(name, unit, measure.get(), quick ? Double.NaN : target);
+        }
         rows.add(row);
         System.out.println(row.format());
+    }
+
+    /** The row measured by this benchmark in a JVM of its own, which makes and measures only that row. */
+    private Report.Row inFreshJvm(String name) {
+        List<String> command = Children.javaCommand("-Xms2g", "-Xmx2g", "-XX:+AlwaysPreTouch");
+        command.add(DravixBench.class.getName());
+        command.add("--row-child");
+        command.add("--only");
+        command.add("^" + Pattern.quote(name) + "$");
+        if (quick) {
+            command.add("--quick");
+        }
+        if (warm) {
+            command.add("--warm");
+        }
+        List<Report.Row> childRows = runChild(command, name);
+        if (childRows.size() != 1) {
+            throw new IllegalStateException("the JVM measuring \"" + name + "\" gave " + childRows.size() + " rows");
+        }
+        return childRows.get(0);
+    }
+
+    /** Runs a child JVM of this benchmark; its rows, its other output echoed. */
+    private static List<Report.Row> runChild(List<String> command, String what) {
+        List<Report.Row> childRows = new ArrayList<>();
+        List<String> output = new ArrayList<>();
+        int status;
+        try {
+            Process child = new ProcessBuilder(command).redirectErrorStream(true).start();
+            try (BufferedReader in = new BufferedReader(
+                    new InputStreamReader(child.getInputStream(), StandardCharsets.UTF_8))) {
+                for (String line; (line = in.readLine()) != null; ) {
+                    output.add(line);
+                    Report.Row row = Report.Row.parse(line);
+                    if (row != null) {
+                        childRows.add(row);
+                    } else if (!line.startsWith("ROW") && !line.isBlank()) {
+                        System.out.println("  | " + line);
+                    }
+                }
+            }
+            status = child.waitFor();
+        } catch (IOException e) {
+            throw new UncheckedIOException(e);
+        } catch (InterruptedException e) {
+            Thread.currentThread().interrupt();
+            throw new IllegalStateException("interrupted while measuring " + what, e);
+        }
+        for (String line : output) {
+            if (line.contains("WARNING in native method") || line.contains("JNI local refs")
+                    || line.contains("FATAL ERROR in native method")) {
+                throw new IllegalStateException("the JNI checker complained: " + line);
+            }
+        }
+        if (status != 0) {
+            throw new IllegalStateException("the JVM measuring " + what + " failed (exit " + status + ")");
+        }
+        return childRows;
     }
 
     // ---- start / stop
@@ -471,8 +567,10 @@ public final class DravixBench {
         // has compiled it (after some thousands of calls, as in any JVM that has
         // run for a while). The first row shows text before that; then the
         // path is warmed.
-        supplementaryConfiguration(MIB, COLD, Double.NaN);
-        warmDecodedPath();
+        if (warm) {
+            supplementaryConfiguration(MIB, COLD, Double.NaN);
+            warmDecodedPath();
+        }
         for (int size : new int[] {16, MIB, 64 * MIB}) {
             int n = bytes(size);
             if (!wanted(configurationName(n, BMP))) {
@@ -563,7 +661,7 @@ public final class DravixBench {
 
     // ---- the walk under -Xcheck:jni, in a JVM of its own
 
-    private List<Report.Row> xcheckInChild() throws IOException, InterruptedException {
+    private List<Report.Row> xcheckInChild() {
         String heap = quick ? "256m" : "1g";
         List<String> command = Children.javaCommand("-Xcheck:jni", "-Xms" + heap, "-Xmx" + heap,
                 "-XX:+AlwaysPreTouch");
@@ -573,30 +671,9 @@ public final class DravixBench {
             command.add("--quick");
         }
         System.out.println("(user environment under -Xcheck:jni, in a separate JVM)");
-        Process child = new ProcessBuilder(command).redirectErrorStream(true).start();
-        List<Report.Row> childRows = new ArrayList<>();
-        List<String> output = new ArrayList<>();
-        try (BufferedReader in = new BufferedReader(
-                new InputStreamReader(child.getInputStream(), StandardCharsets.UTF_8))) {
-            for (String line; (line = in.readLine()) != null; ) {
-                output.add(line);
-                Report.Row row = Report.Row.parse(line);
-                if (row != null) {
-                    childRows.add(row);
-                } else if (!line.startsWith("ROW")) {
-                    System.out.println("  | " + line);
-                }
-            }
-        }
-        int status = child.waitFor();
-        for (String line : output) {
-            if (line.contains("WARNING in native method") || line.contains("JNI local refs")
-                    || line.contains("FATAL ERROR in native method")) {
-                throw new IllegalStateException("the JNI checker complained: " + line);
-            }
-        }
-        if (status != 0 || childRows.size() != 3) {
-            throw new IllegalStateException("the -Xcheck:jni run failed (exit " + status + ")");
+        List<Report.Row> childRows = runChild(command, "the walk under -Xcheck:jni");
+        if (childRows.size() != 3) {
+            throw new IllegalStateException("the -Xcheck:jni run gave " + childRows.size() + " rows, not 3");
         }
         return childRows;
     }
