@@ -3,6 +3,10 @@
 // service library calls, and nothing else. Whatever the bridge spends above
 // these is its own overhead.
 //
+// For long ASCII text the least is not NewStringUTF and GetStringUTFChars,
+// which go a char at a time, but the same text as a byte[], copied whole:
+// from 2 KiB (2,048 chars) on, the floors take that way.
+//
 // Deliberate minimalism: failures throw a plain RuntimeException (a benchmark
 // that fails stops), no scope guards, no messages. The only addition to the
 // mandated calls is DeleteLocalRef for references made per element or entry:
@@ -343,14 +347,50 @@ JNIEXPORT jboolean JNICALL Java_com_olvan_dravix_bench_Floor_checkCase1(JNIEnv *
     return matches ? JNI_TRUE : JNI_FALSE;
 }
 
-JNIEXPORT void JNICALL Java_com_olvan_dravix_bench_Floor_createEntity(JNIEnv *env, jclass, jlong service,
-                                                                     jstring name, jstring configuration) {
-    char *name_copy = dup_chars(env, name);
+}  // extern "C"
+
+namespace {
+
+constexpr size_t kWholeArrayFrom = 2048;
+
+// A long ASCII string's middleware copy: getBytes(ISO_8859_1), the bytes
+// into a NUL-terminated text, DDS_String_dup.
+char *dup_ascii_bytes(JNIEnv *env, jstring string) {
+    jclass charsets = env->FindClass("java/nio/charset/StandardCharsets");
+    jfieldID latin1_field = env->GetStaticFieldID(charsets, "ISO_8859_1", "Ljava/nio/charset/Charset;");
+    jobject latin1 = env->GetStaticObjectField(charsets, latin1_field);
+    jclass string_class = env->GetObjectClass(string);
+    jmethodID get_bytes = env->GetMethodID(string_class, "getBytes", "(Ljava/nio/charset/Charset;)[B");
+    auto bytes = static_cast<jbyteArray>(env->CallObjectMethod(string, get_bytes, latin1));
+    if (bytes == nullptr) {
+        return nullptr;
+    }
+    const jsize length = env->GetArrayLength(bytes);
+    auto *text = static_cast<char *>(std::malloc(static_cast<size_t>(length) + 1));
+    if (text == nullptr) {
+        return nullptr;
+    }
+    env->GetByteArrayRegion(bytes, 0, length, reinterpret_cast<jbyte *>(text));
+    text[length] = '\0';
+    char *copy = DDS_String_dup(text);
+    std::free(text);
+    env->DeleteLocalRef(bytes);
+    return copy;
+}
+
+char *dup_least(JNIEnv *env, jstring string) {
+    return static_cast<size_t>(env->GetStringLength(string)) >= kWholeArrayFrom ? dup_ascii_bytes(env, string)
+                                                                                : dup_chars(env, string);
+}
+
+void create_entity(JNIEnv *env, jlong service, jstring name, jstring configuration,
+                   char *(*dup)(JNIEnv *, jstring)) {
+    char *name_copy = dup(env, name);
     if (name_copy == nullptr) {
         fail(env, "floor: name copy");
         return;
     }
-    char *configuration_copy = dup_chars(env, configuration);
+    char *configuration_copy = dup(env, configuration);
     if (configuration_copy == nullptr) {
         DDS_String_free(name_copy);
         fail(env, "floor: configuration copy");
@@ -370,15 +410,58 @@ JNIEXPORT void JNICALL Java_com_olvan_dravix_bench_Floor_createEntity(JNIEnv *en
     }
 }
 
-JNIEXPORT jstring JNICALL Java_com_olvan_dravix_bench_Floor_getConfiguration(JNIEnv *env, jclass, jlong service) {
+// Long ASCII text as a byte[] handed to String(byte[], 0).
+jstring ascii_string_from_bytes(JNIEnv *env, const char *text, size_t length) {
+    jbyteArray bytes = env->NewByteArray(static_cast<jsize>(length));
+    if (bytes == nullptr) {
+        return nullptr;
+    }
+    env->SetByteArrayRegion(bytes, 0, static_cast<jsize>(length), reinterpret_cast<const jbyte *>(text));
+    jclass string_class = env->FindClass("java/lang/String");
+    jmethodID constructor = env->GetMethodID(string_class, "<init>", "([BI)V");
+    auto result = static_cast<jstring>(env->NewObject(string_class, constructor, bytes, jint{0}));
+    env->DeleteLocalRef(bytes);
+    return result;
+}
+
+jstring get_configuration(JNIEnv *env, jlong service, bool least) {
     char *text = OLVAN_Dravix_get_configuration(service_at(service));
     if (text == nullptr) {
         fail(env, "floor: get_configuration");
         return nullptr;
     }
-    jstring result = env->NewStringUTF(text);
+    jstring result;
+    const size_t length = least ? std::strlen(text) : 0;
+    if (least && length >= kWholeArrayFrom) {
+        result = ascii_string_from_bytes(env, text, length);
+    } else {
+        result = env->NewStringUTF(text);
+    }
     OLVAN_Dravix_free_string(text);
     return result;
+}
+
+}  // namespace
+
+extern "C" {
+
+JNIEXPORT void JNICALL Java_com_olvan_dravix_bench_Floor_createEntity(JNIEnv *env, jclass, jlong service,
+                                                                     jstring name, jstring configuration) {
+    create_entity(env, service, name, configuration, dup_least);
+}
+
+JNIEXPORT void JNICALL Java_com_olvan_dravix_bench_Floor_createEntityUtfChars(JNIEnv *env, jclass, jlong service,
+                                                                             jstring name, jstring configuration) {
+    create_entity(env, service, name, configuration, dup_chars);
+}
+
+JNIEXPORT jstring JNICALL Java_com_olvan_dravix_bench_Floor_getConfiguration(JNIEnv *env, jclass, jlong service) {
+    return get_configuration(env, service, true);
+}
+
+JNIEXPORT jstring JNICALL Java_com_olvan_dravix_bench_Floor_getConfigurationNewStringUtf(JNIEnv *env, jclass,
+                                                                                        jlong service) {
+    return get_configuration(env, service, false);
 }
 
 // Not floors: the configuration's byte length, to make an ASCII text of the

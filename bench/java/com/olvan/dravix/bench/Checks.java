@@ -92,7 +92,7 @@ final class Checks {
     /** Valid modified UTF-8: both sides make the same string, holding the payload. */
     static void modifiedUtf8Configuration(long service, String payload) {
         String viaBridge = BridgeCalls.getConfiguration(service);
-        String viaFloor = Floor.getConfiguration(service);
+        String viaFloor = Floor.getConfigurationNewStringUtf(service);
         require(viaBridge.contains(payload), "the payload is missing from the configuration");
         require(viaBridge.equals(viaFloor), "bridge and floor read different configurations");
     }
@@ -103,6 +103,6 @@ final class Checks {
                 "the payload holds no supplementary character");
         String viaBridge = BridgeCalls.getConfiguration(service);
         require(viaBridge.contains(payload), "the bridge did not decode the payload exactly");
-        require(Floor.getConfiguration(service) != null, "the floor made no string");
+        require(Floor.getConfigurationNewStringUtf(service) != null, "the floor made no string");
     }
 }

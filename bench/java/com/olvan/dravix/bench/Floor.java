@@ -27,10 +27,21 @@ final class Floor {
     /** Self-check case 1: builds the expected record and compares it. */
     static native boolean checkCase1(long record);
 
+    /** The least: GetStringUTFChars, or from 2,048 chars on getBytes(ISO_8859_1) (ASCII text only). */
     static native void createEntity(long service, String name, String configuration);
 
-    /** get_configuration + NewStringUTF + free_string. */
+    /** GetStringUTFChars at every length: the JVM's own conversion. */
+    static native void createEntityUtfChars(long service, String name, String configuration);
+
+    /**
+     * get_configuration + the least way to make the string + free_string:
+     * NewStringUTF, or from 2 KiB on a byte[] and String(byte[], 0) (ASCII
+     * text only).
+     */
     static native String getConfiguration(long service);
+
+    /** get_configuration + NewStringUTF + free_string at every length. */
+    static native String getConfigurationNewStringUtf(long service);
 
     /** Not a floor: the byte length of the service's configuration text. */
     static native long configurationLength(long service);
