@@ -36,8 +36,8 @@ jstring java_string_from_ascii(JNIEnv *env, const char *text, size_t length) {
     return construct_string(env, "([BI)V", bytes.get(), jint{0});
 }
 
-jstring java_string_from_utf16(JNIEnv *env, jcharArray chars) {
-    return construct_string(env, "([C)V", chars);
+jstring java_string_from_utf16(JNIEnv *env, jcharArray chars, jsize count) {
+    return construct_string(env, "([CII)V", chars, jint{0}, jint{count});
 }
 
 }  // namespace olvan

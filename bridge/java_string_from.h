@@ -15,8 +15,9 @@ namespace olvan {
 // error pending if it failed. length must be at most INT_MAX.
 jstring java_string_from_ascii(JNIEnv *env, const char *text, size_t length);
 
-// A string of the UTF-16 units in chars, through String(char[]).
-jstring java_string_from_utf16(JNIEnv *env, jcharArray chars);
+// A string of the first count UTF-16 units in chars, through
+// String(char[], int, int).
+jstring java_string_from_utf16(JNIEnv *env, jcharArray chars, jsize count);
 
 }  // namespace olvan
 

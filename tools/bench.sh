@@ -22,7 +22,7 @@ else
 fi
 targets="olvanjnidravix olvanbenchfloor olvan-dravix olvan-dravix-bench"
 # The FFM peer, where the build found a JDK 22 or later to compile it.
-if cmake --build "$build" --target help | grep -q olvan-dravix-bench-ffm; then
+if cmake --build "$build" --target help | grep olvan-dravix-bench-ffm >/dev/null; then
   targets="$targets olvan-dravix-bench-ffm"
 fi
 # shellcheck disable=SC2086

@@ -206,10 +206,11 @@ class ConfigurationTextTest {
      * Large decoded text, built as bytes and expected text side by side:
      * standard and modified forms, broken sequences, ASCII runs of every
      * length. It is decoded in chunks whose cuts land at every kind of
-     * place, at a size of many chunks and at one of more than 16 Mi units.
+     * place, at a size of many chunks, at one of more than 16 Mi units, and
+     * at one of more than 32 MiB, whose units are counted before decoding.
      */
     @ParameterizedTest
-    @ValueSource(ints = {4 << 20, (16 << 20) + 300_000})
+    @ValueSource(ints = {4 << 20, (16 << 20) + 300_000, 31 << 20})
     void largeDecodedTextIsExact(int units) throws IOException {
         Object[][] pieces = {
             {bytes(0xF0, 0x9F, 0x98, 0x80), "\uD83D\uDE00"},

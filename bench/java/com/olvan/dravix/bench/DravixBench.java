@@ -168,6 +168,14 @@ public final class DravixBench {
         return only == null || only.matcher(name).find();
     }
 
+    /**
+     * Whether to set up a group of rows named from this start: a JVM
+     * measuring one row sets up every group, and add() picks its row.
+     */
+    private boolean wantedGroup(String start) {
+        return rowChild || wanted(start);
+    }
+
     void add(String name, String unit, Supplier<Harness.Result> measure, double target) {
         if (!wanted(name)) {
             return;
@@ -180,7 +188,9 @@ public final class DravixBench {
             row = new Report.Row(name, unit, measure.get(), quick ? Double.NaN : target);
         }
         rows.add(row);
-        System.out.println(row.format());
+        if (!rowChild) {
+            System.out.println(row.format());
+        }
     }
 
     /** The row measured by this benchmark in a JVM of its own, which makes and measures only that row. */
@@ -307,7 +317,7 @@ public final class DravixBench {
     }
 
     private void conversions() {
-        if (!wanted("to_native")) {
+        if (!wantedGroup("to_native")) {
             return;
         }
         Checks.conversion(Workloads.defaults(), 0, 0);
@@ -354,7 +364,7 @@ public final class DravixBench {
             add(name, "entry",
                     () -> perEntry(p, count, size), 1.15);
         }
-        if (suffix.isEmpty() && wanted("user environment")) {
+        if (suffix.isEmpty() && !rowChild && wanted("user environment")) {
             javaWalkNote(entries(1000), entries(100_000));
         }
     }
@@ -427,7 +437,7 @@ public final class DravixBench {
     }
 
     private void selfCheck() {
-        if (!wanted("check_native")) {
+        if (!wantedGroup("check_native")) {
             return;
         }
         DravixProperty p = BridgeCalls.selfCheckSettings(1);
@@ -589,7 +599,7 @@ public final class DravixBench {
         }
         for (int size : new int[] {16, MIB, 64 * MIB}) {
             int n = bytes(size);
-            if (!wanted(configurationName(n, BMP))) {
+            if (!wantedWithReferences(configurationName(n, BMP))) {
                 continue;
             }
             String text = Workloads.bmpText(n);
@@ -609,7 +619,8 @@ public final class DravixBench {
 
     /** Many calls on a text just over a chunk: String(char[]) gets compiled, as in a warm JVM. */
     private void warmDecodedPath() throws IOException {
-        if (!wanted(configurationName(bytes(MIB), SUPPLEMENTARY)) && !wanted(configurationName(bytes(MIB), BMP))) {
+        if (!wantedWithReferences(configurationName(bytes(MIB), SUPPLEMENTARY))
+                && !wantedWithReferences(configurationName(bytes(MIB), BMP))) {
             return;
         }
         Path file = Workloads.writeTemp(Workloads.asciiWithFourByteSequences(32 * 1024));
@@ -626,7 +637,7 @@ public final class DravixBench {
 
     private void supplementaryConfiguration(int size, String note, double target) throws IOException {
         int n = bytes(size);
-        if (!wanted(configurationName(n, SUPPLEMENTARY) + note)) {
+        if (!wantedWithReferences(configurationName(n, SUPPLEMENTARY) + note)) {
             return;
         }
         byte[] utf8 = Workloads.asciiWithFourByteSequences(n);
@@ -652,6 +663,13 @@ public final class DravixBench {
         }
     }
 
+    /** Whether the row or one of its reference rows (see measureConfiguration) is wanted. */
+    private boolean wantedWithReferences(String name) {
+        return wanted(name) || wanted(name + VS_ASCII) || wanted(name + VS_SAME_BYTES);
+    }
+
+    private static final String VS_ASCII = " vs NewStringUTF ASCII";
+    private static final String VS_SAME_BYTES = " vs NewStringUTF same bytes";
     private static final String ASCII = "ASCII";
     private static final String BMP = "UTF-8, 2-3 byte chars only";
     private static final String SUPPLEMENTARY = "UTF-8, a 4-byte char every 60 B";
@@ -675,11 +693,11 @@ public final class DravixBench {
                 configurationBatch(asciiService, k, Maker.LEAST),
                 k, s != Size.SMALL, plan(s)), ascii ? target : Double.NaN);
         if (!ascii) {
-            add(configurationName(n, kind) + " vs NewStringUTF ASCII", "call", () -> Harness.compare(
+            add(configurationName(n, kind) + VS_ASCII, "call", () -> Harness.compare(
                     configurationBatch(service, k, Maker.BRIDGE),
                     configurationBatch(asciiService, k, Maker.NEW_STRING_UTF),
                     k, s != Size.SMALL, plan(s)), target);
-            add(configurationName(n, kind) + " vs NewStringUTF same bytes", "call", () -> Harness.compare(
+            add(configurationName(n, kind) + VS_SAME_BYTES, "call", () -> Harness.compare(
                     configurationBatch(service, k, Maker.BRIDGE),
                     configurationBatch(service, k, Maker.NEW_STRING_UTF),
                     k, s != Size.SMALL, plan(s)), Double.NaN);
