@@ -40,19 +40,23 @@ bool copy_one_byte_text(const char *in, size_t length, char *out, size_t offset,
     // Signed, NUL and 80-FF are the bytes below 1.
     const V one = splat(1);
     const V question = splat('?');
-    while (end - p >= 16) {
-        const V x = load(p);
-        if (mask(less(x, one) | equal(x, question)) != 0) {
+    const auto unsure = [&](const unsigned char *at) {
+        const V x = load(at);
+        return less(x, one) | equal(x, question);
+    };
+    // Sixty-four bytes a step: the copy should go at the speed of memcpy.
+    while (end - p >= 64) {
+        if (mask(unsure(p) | unsure(p + 16) | unsure(p + 32) | unsure(p + 48)) != 0) {
             // A block with something to look at goes byte by byte.
-            if (!copy_bytewise(p, p + 16, out, offset, marks)) {
+            if (!copy_bytewise(p, p + 64, out, offset, marks)) {
                 return false;
             }
         } else {
-            std::memcpy(out, p, 16);
+            std::memcpy(out, p, 64);
         }
-        p += 16;
-        out += 16;
-        offset += 16;
+        p += 64;
+        out += 64;
+        offset += 64;
     }
 #endif
     return copy_bytewise(p, end, out, offset, marks);

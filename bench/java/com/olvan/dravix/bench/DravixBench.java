@@ -514,7 +514,7 @@ public final class DravixBench {
         for (int size : new int[] {16, MIB, 64 * MIB}) {
             int n = bytes(size);
             String name = "create_entity, " + Workloads.sizeLabel(n) + " of text";
-            if (!wanted(name)) {
+            if (!wanted(name) && !wanted(name + VS_UTF_CHARS)) {
                 continue;
             }
             String text = Workloads.ascii(n);
@@ -530,7 +530,7 @@ public final class DravixBench {
                         createBatch(service.handle, names, text, Maker.BRIDGE),
                         createBatch(service.handle, names, text, Maker.LEAST),
                         k, s != Size.SMALL, plan(s)), 1.10);
-                add(name + " vs GetStringUTFChars", "call", () -> Harness.compare(
+                add(name + VS_UTF_CHARS, "call", () -> Harness.compare(
                         createBatch(service.handle, names, text, Maker.BRIDGE),
                         createBatch(service.handle, names, text, Maker.NEW_STRING_UTF),
                         k, s != Size.SMALL, plan(s)), Double.NaN);
@@ -669,6 +669,7 @@ public final class DravixBench {
     }
 
     private static final String VS_ASCII = " vs NewStringUTF ASCII";
+    private static final String VS_UTF_CHARS = " vs GetStringUTFChars";
     private static final String VS_SAME_BYTES = " vs NewStringUTF same bytes";
     private static final String ASCII = "ASCII";
     private static final String BMP = "UTF-8, 2-3 byte chars only";
