@@ -296,11 +296,20 @@ public final class DravixBench {
 
     /** k conversions of p into fresh records; only the conversions are timed. */
     static long convertBatch(DravixProperty p, long[] records, boolean viaBridge) {
+        return convertBatch(p, records, viaBridge, null);
+    }
+
+    /** The same, by the FFM peer when one is given. */
+    static long convertBatch(DravixProperty p, long[] records, boolean viaBridge, ForeignPeer peer) {
         for (int i = 0; i < records.length; i++) {
             records[i] = BridgeCalls.newRecord();
         }
         long t0 = System.nanoTime();
-        if (viaBridge) {
+        if (peer != null) {
+            for (long record : records) {
+                peer.toNative(p, record);
+            }
+        } else if (viaBridge) {
             for (long record : records) {
                 BridgeCalls.toNative(p, record);
             }

@@ -136,50 +136,48 @@ final class VersusForeign {
                 pair.api.deleteEntity(names[0]);
                 BridgeCalls.deleteEntity(pair.raw, names[0]);
                 double target = n <= 16 ? 2.0 : n < 64 << 10 ? Double.NaN : 1.2;
-                Harness.Sample viaPeer = () -> {
-                    long t0 = System.nanoTime();
-                    for (String entity : names) {
-                        peer.createEntity(pair.raw, entity, text);
-                    }
-                    long elapsed = System.nanoTime() - t0;
-                    for (String entity : names) {
-                        BridgeCalls.deleteEntity(pair.raw, entity);
-                    }
-                    return elapsed;
-                };
                 bench.add(name, "call", () -> Harness.compare(
-                        () -> {
-                            long t0 = System.nanoTime();
-                            for (String entity : names) {
-                                pair.api.createEntity(entity, text);
-                            }
-                            long elapsed = System.nanoTime() - t0;
-                            for (String entity : names) {
-                                pair.api.deleteEntity(entity);
-                            }
-                            return elapsed;
-                        },
-                        viaPeer, k, n > 1 << 10, bench.plan(size(n))), target);
+                        creations(Side.API, pair, names, text), creations(Side.PEER, pair, names, text),
+                        k, n > 1 << 10, bench.plan(size(n))), target);
                 // The least JNI can do (the floor's calls alone) against the
                 // peer: how much of the ratio any JNI library pays.
-                String floorName = "create_entity, " + Workloads.sizeLabel(n) + " ASCII: its JNI floor vs FFM";
-                if (bench.wanted(floorName)) {
-                    bench.add(floorName, "call", () -> Harness.compare(
-                            () -> {
-                                long t0 = System.nanoTime();
-                                for (String entity : names) {
-                                    Floor.createEntity(pair.raw, entity, text);
-                                }
-                                long elapsed = System.nanoTime() - t0;
-                                for (String entity : names) {
-                                    BridgeCalls.deleteEntity(pair.raw, entity);
-                                }
-                                return elapsed;
-                            },
-                            viaPeer, k, n > 1 << 10, bench.plan(size(n))), Double.NaN);
-                }
+                bench.add(name.replace(" vs FFM", ": its JNI floor vs FFM"), "call", () -> Harness.compare(
+                        creations(Side.FLOOR, pair, names, text), creations(Side.PEER, pair, names, text),
+                        k, n > 1 << 10, bench.plan(size(n))), Double.NaN);
             }
         }
+    }
+
+    /** Who creates the entities: the API, the peer, or the floor natives. */
+    private enum Side { API, PEER, FLOOR }
+
+    /** Times the creation of the named entities by one side; deletes them untimed. */
+    private Harness.Sample creations(Side side, Pair pair, String[] names, String text) {
+        return () -> {
+            long t0 = System.nanoTime();
+            if (side == Side.API) {
+                for (String entity : names) {
+                    pair.api.createEntity(entity, text);
+                }
+            } else if (side == Side.PEER) {
+                for (String entity : names) {
+                    peer.createEntity(pair.raw, entity, text);
+                }
+            } else {
+                for (String entity : names) {
+                    Floor.createEntity(pair.raw, entity, text);
+                }
+            }
+            long elapsed = System.nanoTime() - t0;
+            for (String entity : names) {
+                if (side == Side.API) {
+                    pair.api.deleteEntity(entity);
+                } else {
+                    BridgeCalls.deleteEntity(pair.raw, entity);
+                }
+            }
+            return elapsed;
+        };
     }
 
     // ---- the conversion
@@ -196,31 +194,16 @@ final class VersusForeign {
         if (bench.wanted(name)) {
             bench.add(name, "call", () -> Harness.compare(
                     () -> DravixBench.convertBatch(full, records, true),
-                    () -> convertBatch(full, records),
+                    () -> DravixBench.convertBatch(full, records, false, peer),
                     records.length, false, bench.plan(DravixBench.Size.SMALL)), Double.NaN);
         }
         String floorName = "to_native, full settings: its JNI floor vs FFM";
         if (bench.wanted(floorName)) {
             bench.add(floorName, "call", () -> Harness.compare(
                     () -> DravixBench.convertBatch(full, records, false),
-                    () -> convertBatch(full, records),
+                    () -> DravixBench.convertBatch(full, records, false, peer),
                     records.length, false, bench.plan(DravixBench.Size.SMALL)), Double.NaN);
         }
-    }
-
-    private long convertBatch(DravixProperty p, long[] records) {
-        for (int i = 0; i < records.length; i++) {
-            records[i] = BridgeCalls.newRecord();
-        }
-        long t0 = System.nanoTime();
-        for (long record : records) {
-            peer.toNative(p, record);
-        }
-        long elapsed = System.nanoTime() - t0;
-        for (long record : records) {
-            BridgeCalls.deleteRecord(record);
-        }
-        return elapsed;
     }
 
     // ---- helpers
