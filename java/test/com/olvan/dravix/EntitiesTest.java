@@ -140,26 +140,35 @@ class EntitiesTest {
         assertNothingLeft();
     }
 
-    /** The string's modified UTF-8 as Java's own DataOutput writes it, one char per byte. */
+    /**
+     * The string's modified UTF-8 as Java's own DataOutput writes it, one char
+     * per byte. The form encodes each UTF-16 unit alone, so slices of a string
+     * too long for one writeUTF encode it piece by piece.
+     */
     private static String modifiedUtf8(String s) throws IOException {
-        ByteArrayOutputStream bytes = new ByteArrayOutputStream();
-        new DataOutputStream(bytes).writeUTF(s);
-        byte[] all = bytes.toByteArray();
-        return new String(all, 2, all.length - 2, StandardCharsets.ISO_8859_1);  // after the length
+        StringBuilder text = new StringBuilder();
+        for (int start = 0; start < s.length(); start += 16_384) {
+            ByteArrayOutputStream bytes = new ByteArrayOutputStream();
+            new DataOutputStream(bytes).writeUTF(s.substring(start, Math.min(s.length(), start + 16_384)));
+            byte[] all = bytes.toByteArray();
+            text.append(new String(all, 2, all.length - 2, StandardCharsets.ISO_8859_1));  // after the length
+        }
+        return text.toString();
     }
 
     @Test
     void longStringsReachTheLibraryAsModifiedUtf8() throws IOException {
-        // From 2,048 chars on the JVM encodes the text in Java (standard
-        // UTF-8), used only where it equals the modified form.
+        // From 2,048 chars on the bridge takes the bytes Java gives for the
+        // string, and uses them only where they are the modified form.
         String[] oddities = {
             "", "\0", "?", "\uD800", "\uDC00?", "?\uDBFF", "\uD83D\uDE00", "\u00e9", "\u65e5\u672c",
             "?".repeat(70) + "\uD800", "?".repeat(70), "\uD800" + "?".repeat(70),
         };
-        for (int length : new int[] {2047, 2048, 2049, 5000}) {
+        int piece = 1 << 20;  // the bytes are checked a MiB at a time
+        for (int length : new int[] {2047, 2048, 2049, 5000, piece + 100}) {
             for (String odd : oddities) {
-                for (int at : new int[] {0, length / 2, length - odd.length()}) {
-                    if (at < 0) {
+                for (int at : new int[] {0, length / 2, length - odd.length(), piece - 1, piece}) {
+                    if (at + odd.length() > length) {
                         continue;
                     }
                     String text = "y".repeat(at) + odd + "z".repeat(Math.max(0, length - at - odd.length()));
