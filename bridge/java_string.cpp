@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 
+#include "bridge/heap_block.h"
 #include "bridge/one_byte_text.h"
 #include "bridge/raise.h"
 #include "bridge/scoped_local_ref.h"
@@ -16,20 +16,12 @@ namespace {
 // strings go through GetStringUTFChars, which costs less than the look-ups
 // the longer path makes.
 constexpr jsize kEncodeInJavaFrom = 2048;
-// Beyond this many chars a string's modified UTF-8 may pass 2^31 - 1 bytes,
-// where GetStringUTFLength no longer counts it: such strings take the JVM's
-// own conversion, which is checked for being cut short.
-constexpr jsize kEncodeInJavaUpTo = (INT32_MAX - 3) / 3;
 // The chars looked at first: text that is not ASCII there goes straight to
 // the JVM's conversion.
 constexpr jsize kSampleChars = 64;
 // The Java array is read in pieces of this size, each inside a critical
 // region of its own, so that no region holds off the collector for long.
 constexpr jsize kCriticalPiece = 1 << 20;
-
-struct HeapFree {
-    void operator()(void *block) const { std::free(block); }
-};
 
 // Whether the first chars are all ASCII other than NUL.
 bool starts_as_plain_ascii(JNIEnv *env, jstring string, jsize chars) {
@@ -117,7 +109,7 @@ Encoded copy_encoded_in_java(JNIEnv *env, jstring string, jsize chars, DdsString
         return Encoded::Differs;  // a surrogate pair became one '?'
     }
     // The middleware makes its strings only by copying a NUL-terminated text.
-    std::unique_ptr<char, HeapFree> text(static_cast<char *>(std::malloc(static_cast<size_t>(length) + 1)));
+    HeapBlock<char> text(static_cast<char *>(std::malloc(static_cast<size_t>(length) + 1)));
     if (!text) {
         return Encoded::Failed;
     }
@@ -138,7 +130,10 @@ Encoded copy_encoded_in_java(JNIEnv *env, jstring string, jsize chars, DdsString
 
 DdsString dup_java_string(JNIEnv *env, jstring string) {
     const jsize length = env->GetStringLength(string);
-    if (length >= kEncodeInJavaFrom && length <= kEncodeInJavaUpTo) {
+    // Longer strings' modified UTF-8 may pass 2^31 - 1 bytes, where
+    // GetStringUTFLength no longer counts it: they take the JVM's own
+    // conversion, which is checked for being cut short.
+    if (length >= kEncodeInJavaFrom && length <= kCharsNeverCutShort) {
         DdsString copy;
         if (copy_encoded_in_java(env, string, length, &copy) == Encoded::Copied) {
             return copy;

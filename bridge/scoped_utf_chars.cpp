@@ -6,8 +6,6 @@
 namespace olvan {
 namespace {
 
-// Three bytes a char at most: below this many chars no JVM's limit is reached.
-constexpr jsize kLongestNeverCut = (INT32_MAX - 3) / 3;
 constexpr jsize kChunk = 4096;
 
 // The length of the string's modified UTF-8, counted from its UTF-16 units:
@@ -30,7 +28,7 @@ uint64_t modified_utf8_length(JNIEnv *env, jstring string, jsize length) {
 }  // namespace
 
 bool utf_chars_cut_short(JNIEnv *env, jstring string, jsize length, const char *chars) {
-    if (length <= kLongestNeverCut) {
+    if (length <= kCharsNeverCutShort) {
         return false;
     }
     // Modified UTF-8 holds no zero byte, so strlen is the length given.

@@ -6,7 +6,13 @@
 
 #include <jni.h>
 
+#include <cstdint>
+
 namespace olvan {
+
+// Three bytes a char at most: strings of up to this many chars have modified
+// UTF-8 of at most 2^31 - 4 bytes, within every JVM's limit.
+constexpr jsize kCharsNeverCutShort = (INT32_MAX - 3) / 3;
 
 // Whether chars, the JVM's modified UTF-8 of string, is shorter than the
 // string's whole text. Some JVMs (JDK 17's) stop at 2^31 - 2 bytes without an

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "service/bytes16.h"
+#include "bridge/bytes16.h"
 
 namespace olvan {
 namespace {

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "bridge/handles.h"
+#include "bridge/heap_block.h"
 #include "bridge/java_string_from.h"
 #include "bridge/messages.h"
 #include "bridge/raise.h"
@@ -23,10 +24,6 @@ namespace {
 
 struct ServiceTextFree {
     void operator()(char *text) const { OLVAN_Dravix_free_string(text); }
-};
-
-struct HeapFree {
-    void operator()(void *block) const { std::free(block); }
 };
 
 static_assert(sizeof(jchar) == sizeof(char16_t), "jchar is a UTF-16 unit");
@@ -88,8 +85,7 @@ jstring string_from_pieces(JNIEnv *env, const char *text, size_t length, size_t 
 // Text that is not ASCII: decoded to UTF-16 here.
 jstring decoded_string(JNIEnv *env, const char *text, size_t length) {
     if (length <= kChunkBytes) {
-        std::unique_ptr<char16_t, HeapFree> chunk(
-            static_cast<char16_t *>(std::malloc(kChunkBytes * sizeof(char16_t))));
+        HeapBlock<char16_t> chunk(static_cast<char16_t *>(std::malloc(kChunkBytes * sizeof(char16_t))));
         if (!chunk) {
             raise_out_of_memory(env);
             return nullptr;

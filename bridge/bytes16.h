@@ -1,10 +1,11 @@
 // Sixteen bytes at a time, on SSE2 (x86_64) or NEON (aarch64): the few
-// operations the configuration text decoder needs, with one meaning on both.
+// operations the configuration text decoder and the copy of long strings'
+// bytes need, with one meaning on both.
 // |, & and ^ are the compiler's own operators on both vector types.
 // OLVAN_BYTES16 is 1 where one of them is there; the decoder then runs its
 // block loops, else only its portable ones.
-#ifndef OLVAN_SERVICE_BYTES16_H
-#define OLVAN_SERVICE_BYTES16_H
+#ifndef OLVAN_BRIDGE_BYTES16_H
+#define OLVAN_BRIDGE_BYTES16_H
 
 #include <cstddef>
 #include <cstdint>
