@@ -28,9 +28,10 @@ import java.util.stream.Stream;
  * </ol>
  * The bridge finds the service library and the middleware in its own folder.
  *
- * <p>A failure is kept, not thrown from the class initialiser: every use of the
+ * <p>A failure is kept, not thrown from a class initialiser: every use of the
  * API that needs the bridge throws the same explanation instead of a bare
- * {@code NoClassDefFoundError} from the second use on.
+ * {@code NoClassDefFoundError} from the second use on. The one failure that is
+ * not kept is a bridge held by another class loader (see {@link #ensureLoaded()}).
  */
 final class NativeLibrary {
     /** System property naming the bridge library file explicitly. */
@@ -45,45 +46,53 @@ final class NativeLibrary {
     private NativeLibrary() {
     }
 
-    /** Holds the outcome; initialised, and so loading, only when first asked. */
-    private static final class Outcome {
-        /** The file loaded, or null when loading failed. */
-        static final Path LOADED;
-        /** Why loading failed, or null. */
-        static final LoadFailure FAILURE;
-
-        static {
-            Path loaded = null;
-            LoadFailure failure;
-            try {
-                loaded = load();
-                failure = null;
-            } catch (LoadFailure e) {
-                failure = e;
-            } catch (RuntimeException e) {
-                failure = LoadFailure.link(FILE_NAME + " could not be looked for: " + e, e);
-            }
-            LOADED = loaded;
-            FAILURE = failure;
-        }
-    }
+    // The outcome so far, under LOCK; loadedFile is also read without it, once set.
+    private static final Object LOCK = new Object();
+    private static volatile Path loadedFile;
+    private static LoadFailure keptFailure;
 
     /**
      * Loads the bridge if this is the first use, and returns normally if it is loaded.
+     * A failure is kept and thrown again by every later use, except the one that
+     * another class loader holds the bridge: that loader may be an earlier
+     * deployment of the same application, and once it is collected the JVM
+     * unloads the bridge, so the next use tries again.
      *
      * @throws UnsatisfiedLinkError if it was not found or did not load
      * @throws IllegalCallerException if the JVM refused native access
      */
     static void ensureLoaded() {
-        if (Outcome.FAILURE != null) {
-            Outcome.FAILURE.raise();
+        if (loadedFile == null) {
+            loadOnce();
         }
     }
 
     /** @return the bridge file that was loaded; throws as {@link #ensureLoaded()} */
     static Path loadedFile() {
         ensureLoaded();
-        return Outcome.LOADED;
+        return loadedFile;
+    }
+
+    private static void loadOnce() {
+        synchronized (LOCK) {
+            if (loadedFile != null) {
+                return;
+            }
+            if (keptFailure == null) {
+                try {
+                    loadedFile = load();
+                    return;
+                } catch (LoadFailure e) {
+                    if (e.otherLoader) {
+                        e.raise();
+                    }
+                    keptFailure = e;
+                } catch (RuntimeException e) {
+                    keptFailure = LoadFailure.link(FILE_NAME + " could not be looked for: " + e, e);
+                }
+            }
+            keptFailure.raise();
+        }
     }
 
     private static Path load() throws LoadFailure {
@@ -158,6 +167,10 @@ final class NativeLibrary {
         API_JAR("the API jar's folder") {
             @Override
             List<Path> folders(List<String> skipped) throws URISyntaxException {
+                if (System.getProperty("org.graalvm.nativeimage.imagecode") != null) {
+                    skipped.add("the API jar's folder: this is a native image, which has no jar");
+                    return List.of();
+                }
                 CodeSource source = NativeLibrary.class.getProtectionDomain().getCodeSource();
                 URL location = source == null ? null : source.getLocation();
                 if (location == null) {
@@ -229,10 +242,11 @@ final class NativeLibrary {
             throw LoadFailure.nativeAccess(nativeAccessAdvice(), e);
         } catch (UnsatisfiedLinkError e) {
             if (String.valueOf(e.getMessage()).contains(ANOTHER_LOADER)) {
-                throw LoadFailure.link("The bridge " + file + " is already loaded by another class loader in this"
-                        + " JVM, and one class loader per JVM can hold it: put the API jar where the applications"
-                        + " share it (such as a server's common library folder) rather than in each application",
-                        e);
+                throw LoadFailure.otherLoader("The bridge " + file + " is already loaded by another class loader in"
+                        + " this JVM, and one class loader per JVM can hold it. That loader may be an earlier"
+                        + " deployment of this same application, not yet collected: the next use tries again, and"
+                        + " loads the bridge once it is. Otherwise put the API jar where the applications share it"
+                        + " (such as a server's common library folder) rather than in each application", e);
             }
             String built = LoadedLibraries.machine(file);
             String running = System.getProperty("os.arch");
@@ -251,7 +265,8 @@ final class NativeLibrary {
         Module module = NativeLibrary.class.getModule();
         String how = module.isNamed()
                 ? "--enable-native-access=" + module.getName() + " (the API jar is on the module path)"
-                : "--enable-native-access=ALL-UNNAMED (the API jar is on the class path; an executable jar may"
+                : "--enable-native-access=ALL-UNNAMED (the API jar is in an unnamed module (the class path, or a"
+                        + " server's or application's class loader); an executable jar may"
                         + " say Enable-Native-Access: ALL-UNNAMED in its manifest instead)";
         return "The JVM refused native access to " + MODULE_NAME + ", which needs it to load " + FILE_NAME
                 + ": start the JVM with " + how;
@@ -265,18 +280,25 @@ final class NativeLibrary {
     private static final class LoadFailure extends Exception {
         private static final long serialVersionUID = 1L;
         private final boolean nativeAccess;
+        /** Another class loader holds the bridge: not kept, the next use tries again. */
+        final boolean otherLoader;
 
-        private LoadFailure(String message, Throwable cause, boolean nativeAccess) {
+        private LoadFailure(String message, Throwable cause, boolean nativeAccess, boolean otherLoader) {
             super(message, cause, false, false);
             this.nativeAccess = nativeAccess;
+            this.otherLoader = otherLoader;
         }
 
         static LoadFailure link(String message, Throwable cause) {
-            return new LoadFailure(message, cause, false);
+            return new LoadFailure(message, cause, false, false);
+        }
+
+        static LoadFailure otherLoader(String message, Throwable cause) {
+            return new LoadFailure(message, cause, false, true);
         }
 
         static LoadFailure nativeAccess(String message, Throwable cause) {
-            return new LoadFailure(message, cause, true);
+            return new LoadFailure(message, cause, true, false);
         }
 
         void raise() {

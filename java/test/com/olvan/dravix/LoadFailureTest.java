@@ -5,6 +5,7 @@ import static org.junit.jupiter.api.Assertions.assertTrue;
 import static org.junit.jupiter.api.Assumptions.assumeTrue;
 
 import com.olvan.dravix.testing.NestedJarLauncher;
+import com.olvan.dravix.testing.Redeploy;
 import com.olvan.dravix.testing.SettingsOnly;
 import com.olvan.dravix.testing.TwoUses;
 import java.io.IOException;
@@ -163,7 +164,8 @@ class LoadFailureTest {
         Uses uses = run(codeOf(Dravix.class), DENY);
         assertTrue(uses.thrown().startsWith("thrown: java.lang.IllegalCallerException: The JVM refused native access"
                 + " to com.olvan.dravix"), uses.thrown());
-        assertTrue(uses.thrown().contains("--enable-native-access=ALL-UNNAMED"), uses.thrown());
+        assertTrue(uses.thrown().contains("start the JVM with --enable-native-access=ALL-UNNAMED (the API jar is in an"
+                + " unnamed module (the class path, or a server's or application's class loader)"), uses.thrown());
         assertTrue(uses.cause().startsWith("cause: java.lang.IllegalCallerException: Illegal native access"),
                 uses.cause());
     }
@@ -230,6 +232,14 @@ class LoadFailureTest {
                 + fat.toUri() + "!/" + entry + "!/, which is not a jar file of its own"), uses.thrown());
     }
 
+    private static String heldByAnotherLoader(Path bridge) {
+        return "The bridge " + bridge + " is already loaded by another class loader in this JVM, and one class"
+                + " loader per JVM can hold it. That loader may be an earlier deployment of this same application,"
+                + " not yet collected: the next use tries again, and loads the bridge once it is. Otherwise put the"
+                + " API jar where the applications share it (such as a server's common library folder) rather than"
+                + " in each application";
+    }
+
     @Test
     void aSecondClassLoaderIsToldThatOneLoaderPerJvmHoldsTheBridge() throws Exception {
         NativeLibrary.ensureLoaded();  // this class loader holds it
@@ -241,13 +251,23 @@ class LoadFailureTest {
                     () -> dravix.getConstructor().newInstance());
             Throwable error = thrown.getCause();
             assertEquals(UnsatisfiedLinkError.class, error.getClass());
-            assertEquals("The bridge " + NativeLibrary.loadedFile() + " is already loaded by another class loader in"
-                    + " this JVM, and one class loader per JVM can hold it: put the API jar where the applications"
-                    + " share it (such as a server's common library folder) rather than in each application",
-                    error.getMessage());
+            assertEquals(heldByAnotherLoader(NativeLibrary.loadedFile()), error.getMessage());
             assertTrue(error.getCause().getMessage().contains("already loaded in another classloader"),
                     error.getCause().getMessage());
         }
+    }
+
+    @Test
+    void aSecondClassLoaderIsRefusedWhileTheFirstLivesAndLoadsOnceItIsCollected() throws Exception {
+        // A server's redeploy with the API jar inside the application: the earlier
+        // deployment's loader holds the bridge until it is collected.
+        Path bridge = NativeLibrary.loadedFile();
+        String output = output(null, Map.of(), List.of("-Xcheck:jni", "-Djava.library.path=" + bridge.getParent()),
+                Redeploy.class.getName(), codeOf(Dravix.class).toString());
+        String refused = "thrown: java.lang.UnsatisfiedLinkError: " + heldByAnotherLoader(bridge);
+        assertEquals(List.of("first: loaded", "second while the first lives: " + refused, "second again: " + refused,
+                "first collected: true", "second after the first is collected: loaded"),
+                List.of(output.split("\n")), output);
     }
 
     @Test
