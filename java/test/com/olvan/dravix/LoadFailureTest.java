@@ -230,6 +230,17 @@ class LoadFailureTest {
         assertTrue(uses.thrown().contains("was not found: looked in [" + empty + "]"), uses.thrown());
         assertTrue(uses.thrown().contains("not looked in: the API jar's folder: its classes come from jar:"
                 + fat.toUri() + "!/" + entry + "!/, which is not a jar file of its own"), uses.thrown());
+
+        // No code source at all, and a native image (which has no jar): skipped with a note, never an error.
+        uses = uses(output(null, Map.of(), List.of("-Djava.library.path=" + empty),
+                NestedJarLauncher.class.getName(), fat.toString(), entry, "no-code-source"));
+        assertTrue(uses.thrown().contains("not looked in: the API jar's folder: its classes have no code source"),
+                uses.thrown());
+        uses = uses(output(null, Map.of(), List.of("-Djava.library.path=" + empty,
+                "-Dorg.graalvm.nativeimage.imagecode=runtime"), NestedJarLauncher.class.getName(), fat.toString(),
+                entry));
+        assertTrue(uses.thrown().contains("not looked in: the API jar's folder: this is a native image, which has no"
+                + " jar"), uses.thrown());
     }
 
     private static String heldByAnotherLoader(Path bridge) {

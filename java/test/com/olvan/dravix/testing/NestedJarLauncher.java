@@ -19,8 +19,9 @@ import java.util.jar.JarInputStream;
 /**
  * Runs {@link TwoUses} with the API's classes taken from a jar inside another
  * jar, the way a fat jar's launcher loads them: their code source is a nested
- * {@code jar:file:...!/...!/} URL, not a file.
- * Usage: NestedJarLauncher OUTER_JAR NESTED_ENTRY
+ * {@code jar:file:...!/...!/} URL, not a file. With "no-code-source" after
+ * them, the classes have no code source at all, as where no jar exists.
+ * Usage: NestedJarLauncher OUTER_JAR NESTED_ENTRY [no-code-source]
  */
 public final class NestedJarLauncher {
     private NestedJarLauncher() {
@@ -39,8 +40,9 @@ public final class NestedJarLauncher {
                 }
             }
         }
-        ClassLoader loader = new NestedLoader(classes, new ProtectionDomain(
-                new CodeSource(nested, (Certificate[]) null), null));
+        CodeSource source = args.length > 2 && args[2].equals("no-code-source") ? null
+                : new CodeSource(nested, (Certificate[]) null);
+        ClassLoader loader = new NestedLoader(classes, new ProtectionDomain(source, null));
         loader.loadClass(TwoUses.class.getName()).getMethod("main", String[].class)
                 .invoke(null, (Object) new String[0]);
     }
