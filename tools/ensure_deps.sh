@@ -5,8 +5,9 @@
 #         needs (GoogleTest, JUnit 5, which also builds the test kit);
 #   test: that, and what only the tests use: clang with its libFuzzer runtime
 #         (the fuzz target), Maven with the plugins of a jar build (a user's
-#         Maven projects), the C library's debugging symbols and a symbolizer
-#         (the sanitizer build names the loader's frames with them).
+#         Maven projects), Tomcat 10 (the server tests), the C library's
+#         debugging symbols and a symbolizer (the sanitizer build names the
+#         loader's frames with them).
 set -euo pipefail
 profile=${1:-test}
 case $profile in demo|test) ;; *) echo "usage: $0 demo|test" >&2; exit 2 ;; esac
@@ -21,6 +22,7 @@ if [ "$profile" = test ]; then
   command -v clang++ >/dev/null || missing+=(clang)
   compgen -G '/usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a' >/dev/null || missing+=(libclang-rt-14-dev)
   command -v mvn >/dev/null || missing+=(maven)
+  [ -f /usr/share/java/tomcat10-catalina.jar ] || missing+=(libtomcat10-java)
   for plugin in compiler resources jar install surefire; do
     package=libmaven-$plugin-plugin-java
     [ $plugin = surefire ] && package=libsurefire-java
