@@ -21,7 +21,9 @@ import java.util.zip.ZipFile;
  * seen to look up through JNI (the lines the JNI trace agent writes): every
  * access seen is registered, every registration was seen, and the file has
  * the shape of GraalVM's reachability metadata (version 1.0.0 of its schema).
- * Reflection entries, which no JNI trace shows, must name members that exist.
+ * Reflection entries, which no JNI trace shows, must name members that exist;
+ * the older releases' jni-config.json and reflect-config.json beside the file
+ * must register the same.
  * Prints each problem and exits 1 if there is any.
  *
  * <p>Usage: NativeImageMetadata JAR ENTRY LIBRARIES TRACE... where LIBRARIES is
@@ -77,6 +79,7 @@ public final class NativeImageMetadata {
         check.shape(file, "file", entry);
         if (check.problems.isEmpty()) {
             check.coverage(jar, cast(file), libraries, traces);
+            check.legacy(jar, entry, cast(file));
         }
         check.problems.forEach(p -> System.out.println("FAIL: " + p));
         if (!check.problems.isEmpty()) {
@@ -157,12 +160,12 @@ public final class NativeImageMetadata {
         }
     }
 
-    /** What the metadata's JNI entries register: "T", "T#field", "T#method(P,...)". */
-    private static Set<String> registered(Map<String, Object> file) {
+    /** What entries register: "T", "T#field", "T#method(P,...)"; the type is the member typeMember names. */
+    private static Set<String> registered(List<Object> entries, String typeMember) {
         Set<String> keys = new TreeSet<>();
-        for (Object item : list(file.get("jni"))) {
+        for (Object item : entries) {
             Map<String, Object> entry = cast(item);
-            String type = (String) entry.get("type");
+            String type = (String) entry.get(typeMember);
             keys.add(type);
             for (Object field : list(entry.get("fields"))) {
                 keys.add(type + "#" + cast(field).get("name"));
@@ -174,6 +177,26 @@ public final class NativeImageMetadata {
             }
         }
         return keys;
+    }
+
+    /** The older releases' separate files beside the single one must register the same. */
+    private void legacy(Path jar, String entry, Map<String, Object> file) throws IOException {
+        String folder = entry.substring(0, entry.lastIndexOf('/') + 1);
+        for (String[] pair : new String[][] {{"jni", "jni-config.json"}, {"reflection", "reflect-config.json"}}) {
+            List<Object> entries = list(file.get(pair[0]));
+            String older;
+            try {
+                older = read(jar, folder + pair[1]);
+            } catch (IllegalStateException e) {
+                if (!entries.isEmpty()) {
+                    problems.add(jar.getFileName() + " has no " + folder + pair[1] + " for older releases");
+                }
+                continue;
+            }
+            if (!registered(list(Json.parse(older)), "name").equals(registered(entries, "type"))) {
+                problems.add(folder + pair[1] + " registers other than the " + pair[0] + " of " + entry);
+            }
+        }
     }
 
     /** The keys of registered() for what the traces show, adding a problem for what JNI metadata cannot cover. */
@@ -201,7 +224,7 @@ public final class NativeImageMetadata {
 
     private void coverage(Path jar, Map<String, Object> file, Set<String> libraries, List<Path> traces)
             throws Exception {
-        Set<String> registered = registered(file);
+        Set<String> registered = registered(list(file.get("jni")), "type");
         Set<String> seen = seen(libraries, traces);
         if (seen.isEmpty()) {
             problems.add("the traces show no JNI look-up by " + libraries + ": nothing was traced");
