@@ -12,7 +12,7 @@
 # and registers a skipped CTest entry jdk<N>.missing for a wanted JDK that is
 # not there, so that the summary says so.
 
-set(OLVAN_WANTED_TEST_JDKS 17 25)
+set(OLVAN_WANTED_TEST_JDKS ${OLVAN_TESTED_JDK_VERSIONS})
 set(OLVAN_TEST_JDKS "$ENV{OLVAN_TEST_JDKS}" CACHE STRING
   "JDK homes to run the Java suites on besides the build's JDK (':'-separated); empty: search /usr/lib/jvm")
 

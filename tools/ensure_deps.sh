@@ -1,16 +1,23 @@
 #!/usr/bin/env bash
 # Installs from Debian's archive what a command of the README needs, once.
-# Usage: ensure_deps.sh demo|test
+# Usage: ensure_deps.sh demo|test|reproducible
 #   demo: the compiler and build tools, a JDK, and what configuring the tree
 #         needs (GoogleTest, JUnit 5, which also builds the test kit);
 #   test: that, and what only the tests use: clang with its libFuzzer runtime
 #         (the fuzz target), Maven with the plugins of a jar build (a user's
 #         Maven projects), Tomcat 10 (the server tests), the C library's
 #         debugging symbols and a symbolizer (the sanitizer build names the
-#         loader's frames with them).
+#         loader's frames with them), Node.js with the CycloneDX library's
+#         validator from npm (the bills of materials, into SBOM_VALIDATOR_DIR);
+#   reproducible: demo's, and diffoscope (tools/check-reproducible.sh says
+#         with it how two builds differ).
 set -euo pipefail
 profile=${1:-test}
-case $profile in demo|test) ;; *) echo "usage: $0 demo|test" >&2; exit 2 ;; esac
+case $profile in demo|test|reproducible) ;; *) echo "usage: $0 demo|test|reproducible" >&2; exit 2 ;; esac
+# Where the bills of materials' validator is installed; tests/CMakeLists.txt looks there.
+validator=/opt/olvan-dravix-tools/sbom-validator
+# The CycloneDX library's last release for Debian 12's Node.js 18, and its validator's peers.
+validator_packages=(@cyclonedx/cyclonedx-library@7.1.0 ajv@8.17.1 ajv-formats@3.0.1 ajv-formats-draft2019@1.6.1)
 missing=()
 command -v g++ >/dev/null || missing+=(g++)
 command -v make >/dev/null || missing+=(make)
@@ -30,18 +37,33 @@ if [ "$profile" = test ]; then
   done
   dpkg -s libc6-dbg >/dev/null 2>&1 || missing+=(libc6-dbg)
   command -v llvm-symbolizer >/dev/null || missing+=(llvm)
+  command -v node >/dev/null || missing+=(nodejs)
+  command -v npm >/dev/null || missing+=(npm)
 fi
-[ ${#missing[@]} -eq 0 ] && exit 0
+[ "$profile" = reproducible ] && { command -v diffoscope >/dev/null || missing+=(diffoscope-minimal); }
+validator_missing() {
+  [ "$profile" = test ] && ! grep -q '"version": "7.1.0"' \
+    "$validator/node_modules/@cyclonedx/cyclonedx-library/package.json" 2>/dev/null
+}
+[ ${#missing[@]} -eq 0 ] && ! validator_missing && exit 0
 if [ "$(id -u)" -ne 0 ]; then
   if command -v sudo >/dev/null; then
     sudo=(sudo)
   else
-    echo "Missing packages: ${missing[*]}. As root: apt-get update && apt-get install -y ${missing[*]}" >&2
+    echo "Missing packages: ${missing[*]}. As root: apt-get update && apt-get install -y ${missing[*]}" \
+      "$(validator_missing && echo "&& npm install --prefix $validator ${validator_packages[*]}")" >&2
     exit 1
   fi
 else
   sudo=()
 fi
-echo "Installing ${missing[*]} with apt-get"
-"${sudo[@]}" apt-get update -qq
-"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing ${missing[*]} with apt-get"
+  "${sudo[@]}" apt-get update -qq
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+fi
+if validator_missing; then
+  echo "Installing ${validator_packages[*]} with npm into $validator"
+  "${sudo[@]}" mkdir -p "$validator"
+  "${sudo[@]}" npm install --prefix "$validator" --no-audit --no-fund --silent "${validator_packages[@]}"
+fi

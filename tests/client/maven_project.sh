@@ -14,14 +14,15 @@ here=$(dirname "$0")
 prefix=$work/prefix
 maven_install "$build" "$prefix" "" standin maven
 maven_setup "$java" "$work"
-mvn() { command mvn -B -q -Dmaven.repo.local="$work/m2" "$@"; }
+# Strict checksums: a sum that does not match fails the build instead of warning.
+mvn() { command mvn -B -q -C -Dmaven.repo.local="$work/m2" "$@"; }
 
 app=$work/app
 mkdir -p "$app/src/main/java"
 "$here/extract_java.sh" "$readme" 'public class Example' "$app/src/main/java/Example.java" || exit 1
 maven_pom "$app/pom.xml" "$prefix/share/maven-repo" "$(maven_dependency com.olvan olvan-dravix "$version")"
-if (cd "$app" && mvn package) >"$work/mvn.log" 2>&1; then
-  ok "mvn package resolves com.olvan:olvan-dravix:$version from the maven component and compiles the example"
+if (cd "$app" && mvn package) >"$work/mvn.log" 2>&1 && ! grep -q '^\[WARNING\]' "$work/mvn.log"; then
+  ok "mvn package resolves com.olvan:olvan-dravix:$version from the maven component, its sums checked, without a warning"
 else
   cat "$work/mvn.log"
   bad "mvn package"

@@ -1,0 +1,143 @@
+# Writes a CycloneDX 1.6 JSON bill of materials from a spec that the build
+# generated (olvan_sbom in OlvanSbom.cmake), hashing the files it names.
+# Usage: cmake -DSPEC=<spec.cmake> -DOUT=<file> -P OlvanSbomWrite.cmake
+#
+# The spec sets SBOM_EPOCH (the build time), SBOM_SUBJECT (the component the
+# bill describes), SBOM_COMPONENTS (the others), SBOM_JAVA_FROM and
+# SBOM_JAVA_TESTED (JDK feature versions), and, when a library's NEEDED
+# entries name what it needs and is not shipped with it, SBOM_NEEDED_OF (that
+# library's file), SBOM_NEEDED_BY (its ref) and SBOM_OBJDUMP. A component is
+# "key=value|key=value...": ref, type, group, name, version, purl, file,
+# scope, description, depends (refs, separated by commas).
+cmake_minimum_required(VERSION 3.25)
+include(${SPEC})
+
+# Sets <prefix>_<key> for each key of a component spec.
+function(olvan_parse spec prefix)
+  foreach(key ref type group name version purl file scope description depends)
+    set(${prefix}_${key} "" PARENT_SCOPE)
+  endforeach()
+  string(REPLACE "|" ";" fields "${spec}")
+  foreach(field IN LISTS fields)
+    string(FIND "${field}" "=" at)
+    string(SUBSTRING "${field}" 0 ${at} key)
+    math(EXPR from "${at} + 1")
+    string(SUBSTRING "${field}" ${from} -1 value)
+    set(${prefix}_${key} "${value}" PARENT_SCOPE)
+  endforeach()
+endfunction()
+
+function(olvan_json_string out text)
+  string(REPLACE "\\" "\\\\" text "${text}")
+  string(REPLACE "\"" "\\\"" text "${text}")
+  set(${out} "\"${text}\"" PARENT_SCOPE)
+endfunction()
+
+# The component object of a spec, with the SHA-256 and SHA-512 of its file.
+function(olvan_component out spec)
+  olvan_parse("${spec}" c)
+  set(json "{}")
+  foreach(key type bom-ref group name version description scope purl)
+    set(value "${c_${key}}")
+    if(key STREQUAL "bom-ref")
+      set(value "${c_ref}")
+    endif()
+    if(NOT value STREQUAL "")
+      olvan_json_string(quoted "${value}")
+      string(JSON json SET "${json}" ${key} "${quoted}")
+    endif()
+  endforeach()
+  if(c_file)
+    if(NOT EXISTS "${c_file}")
+      message(FATAL_ERROR "${OUT}: ${c_file} (of ${c_ref}) does not exist")
+    endif()
+    file(SHA256 "${c_file}" sha256)
+    file(SHA512 "${c_file}" sha512)
+    string(JSON json SET "${json}" hashes
+      "[{\"alg\": \"SHA-256\", \"content\": \"${sha256}\"}, {\"alg\": \"SHA-512\", \"content\": \"${sha512}\"}]")
+  endif()
+  set(${out} "${json}" PARENT_SCOPE)
+endfunction()
+
+set(components "[]")
+set(dependencies "[]")
+set(java_ref "java-se")
+list(JOIN SBOM_JAVA_TESTED ", " tested)
+list(APPEND SBOM_COMPONENTS "ref=${java_ref}|type=platform|name=Java SE|version=${SBOM_JAVA_FROM}|description=Any JDK of feature version ${SBOM_JAVA_FROM} or later, tested on ${tested}. Not shipped.")
+
+# What the library's NEEDED entries name and no component ships: the service
+# library and the middleware, supplied by the product. The JVM library and the
+# system's C and C++ runtime libraries are the platform's.
+set(needed_refs "")
+if(SBOM_NEEDED_OF)
+  execute_process(COMMAND ${SBOM_OBJDUMP} -p ${SBOM_NEEDED_OF} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
+  if(failed)
+    message(FATAL_ERROR "${OUT}: ${SBOM_OBJDUMP} -p ${SBOM_NEEDED_OF} failed")
+  endif()
+  string(REGEX MATCHALL "NEEDED +[^\n]+" entries "${dump}")
+  foreach(entry IN LISTS entries)
+    string(REGEX REPLACE "NEEDED +" "" library "${entry}")
+    string(STRIP "${library}" library)
+    if(library MATCHES "^(libjvm\\.so|libc\\.so|libm\\.so|libdl\\.so|librt\\.so|libpthread\\.so|libstdc\\+\\+\\.so|libgcc_s\\.so|ld-linux)")
+      continue()
+    endif()
+    if(library STREQUAL "libolvandravix.so")
+      set(what "The Dravix service library")
+    else()
+      set(what "A middleware library of the Dravix product (the bridge calls its string functions)")
+    endif()
+    list(APPEND SBOM_COMPONENTS "ref=${library}|type=library|name=${library}|purl=pkg:generic/${library}|scope=required|description=${what}. Not shipped: the product installs it beside the bridge, which finds it through its RPATH $ORIGIN.")
+    list(APPEND needed_refs ${library})
+  endforeach()
+endif()
+
+set(i 0)
+set(all_specs "${SBOM_SUBJECT}" ${SBOM_COMPONENTS})
+foreach(spec IN LISTS all_specs)
+  olvan_component(json "${spec}")
+  olvan_parse("${spec}" c)
+  if(spec STREQUAL SBOM_SUBJECT)
+    set(subject "${json}")
+    set(subject_ref "${c_ref}")
+    string(JSON subject_hash ERROR_VARIABLE none GET "${json}" hashes 0 content)
+  else()
+    string(JSON components SET "${components}" ${i} "${json}")
+    math(EXPR i "${i} + 1")
+  endif()
+  # Every component has its entry in the dependency graph, with what it needs.
+  string(REPLACE "," ";" depends "${c_depends}")
+  if(c_ref STREQUAL SBOM_NEEDED_BY)
+    list(APPEND depends ${needed_refs})
+  endif()
+  set(depends_json "[]")
+  set(j 0)
+  foreach(ref IN LISTS depends)
+    olvan_json_string(quoted "${ref}")
+    string(JSON depends_json SET "${depends_json}" ${j} "${quoted}")
+    math(EXPR j "${j} + 1")
+  endforeach()
+  olvan_json_string(quoted "${c_ref}")
+  string(JSON count LENGTH "${dependencies}")
+  string(JSON dependencies SET "${dependencies}" ${count} "{\"ref\": ${quoted}, \"dependsOn\": ${depends_json}}")
+endforeach()
+
+set(ENV{SOURCE_DATE_EPOCH} ${SBOM_EPOCH})
+string(TIMESTAMP timestamp "%Y-%m-%dT%H:%M:%SZ" UTC)
+# The same inputs give the same serial number.
+string(UUID serial NAMESPACE 6ba7b811-9dad-11d1-80b4-00c04fd430c8 NAME "${subject_ref}#${subject_hash}" TYPE SHA1)
+set(bom "{}")
+string(JSON bom SET "${bom}" bomFormat "\"CycloneDX\"")
+string(JSON bom SET "${bom}" specVersion "\"1.6\"")
+string(JSON bom SET "${bom}" serialNumber "\"urn:uuid:${serial}\"")
+string(JSON bom SET "${bom}" version 1)
+string(JSON bom SET "${bom}" metadata "{}")
+string(JSON bom SET "${bom}" metadata timestamp "\"${timestamp}\"")
+string(JSON bom SET "${bom}" metadata tools
+  "{\"components\": [{\"type\": \"application\", \"name\": \"CMake\", \"version\": \"${CMAKE_VERSION}\", \"description\": \"The build of the Dravix Java interface, which made this bill from what it built\"}]}")
+string(JSON bom SET "${bom}" metadata component "${subject}")
+string(JSON bom SET "${bom}" metadata supplier "{\"name\": \"Olvan\"}")
+string(JSON bom SET "${bom}" components "${components}")
+string(JSON bom SET "${bom}" dependencies "${dependencies}")
+file(WRITE ${OUT}.part "${bom}\n")
+file(COPY_FILE ${OUT}.part ${OUT} ONLY_IF_DIFFERENT)
+file(REMOVE ${OUT}.part)
