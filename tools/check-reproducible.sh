@@ -8,7 +8,7 @@
 # Usage: tools/check-reproducible.sh [COMMIT]   (default: HEAD)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-tools/ensure_deps.sh demo
+tools/ensure_deps.sh reproducible
 commit=$(git rev-parse "${1:-HEAD}")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
