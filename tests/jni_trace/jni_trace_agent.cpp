@@ -122,24 +122,16 @@ jclass JNICALL find_class(JNIEnv *env, const char *name) {
     return g_trace->original->FindClass(env, name);
 }
 
-jfieldID JNICALL get_field_id(JNIEnv *env, jclass cls, const char *name, const char *sig) {
-    OLVAN_TRACE("field", class_name(cls), name, sig);
-    return g_trace->original->GetFieldID(env, cls, name, sig);
-}
+// The four member look-ups share one shape: record, then make the JVM's own call.
+constexpr char kField[] = "field";
+constexpr char kStaticField[] = "static-field";
+constexpr char kMethod[] = "method";
+constexpr char kStaticMethod[] = "static-method";
 
-jfieldID JNICALL get_static_field_id(JNIEnv *env, jclass cls, const char *name, const char *sig) {
-    OLVAN_TRACE("static-field", class_name(cls), name, sig);
-    return g_trace->original->GetStaticFieldID(env, cls, name, sig);
-}
-
-jmethodID JNICALL get_method_id(JNIEnv *env, jclass cls, const char *name, const char *sig) {
-    OLVAN_TRACE("method", class_name(cls), name, sig);
-    return g_trace->original->GetMethodID(env, cls, name, sig);
-}
-
-jmethodID JNICALL get_static_method_id(JNIEnv *env, jclass cls, const char *name, const char *sig) {
-    OLVAN_TRACE("static-method", class_name(cls), name, sig);
-    return g_trace->original->GetStaticMethodID(env, cls, name, sig);
+template <auto Slot, const char *Kind>
+auto JNICALL member_lookup(JNIEnv *env, jclass cls, const char *name, const char *sig) {
+    OLVAN_TRACE(Kind, class_name(cls), name, sig);
+    return (g_trace->original->*Slot)(env, cls, name, sig);
 }
 
 // ThrowNew calls the class's constructor that takes one String.
@@ -189,10 +181,10 @@ void JNICALL on_vm_init(jvmtiEnv *jvmti, JNIEnv *, jthread) {
     static jniNativeInterface hooked;
     hooked = *table;
     hooked.FindClass = find_class;
-    hooked.GetFieldID = get_field_id;
-    hooked.GetStaticFieldID = get_static_field_id;
-    hooked.GetMethodID = get_method_id;
-    hooked.GetStaticMethodID = get_static_method_id;
+    hooked.GetFieldID = member_lookup<&JNINativeInterface_::GetFieldID, kField>;
+    hooked.GetStaticFieldID = member_lookup<&JNINativeInterface_::GetStaticFieldID, kStaticField>;
+    hooked.GetMethodID = member_lookup<&JNINativeInterface_::GetMethodID, kMethod>;
+    hooked.GetStaticMethodID = member_lookup<&JNINativeInterface_::GetStaticMethodID, kStaticMethod>;
     hooked.ThrowNew = throw_new;
     hooked.AllocObject = alloc_object;
     hooked.FromReflectedMethod = from_reflected_method;
