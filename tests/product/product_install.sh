@@ -96,8 +96,9 @@ if ! { cmake -S "$src" -B "$bridge_build" -DCMAKE_BUILD_TYPE=Release "${cmake_ar
 fi
 grep -E '^-- (Dravix product|Installing)' "$log"
 built=$(cd "$bridge_build/lib" && ls | tr '\n' ' ')
-[ "$built" = "libolvanjnidravix.so olvan-dravix-1.0-javadoc.jar olvan-dravix-1.0-sources.jar olvan-dravix-1.0.jar olvan-dravix-1.0.pom " ] &&
-  ok "only the bridge and the jars were built ($built)" || bad "built more than the bridge and the jars: $built"
+[ "$built" = "libolvanjnidravix-1.0.cdx.json libolvanjnidravix.so olvan-dravix-1.0-cyclonedx.json olvan-dravix-1.0-javadoc.jar olvan-dravix-1.0-sources.jar olvan-dravix-1.0.jar olvan-dravix-1.0.pom " ] &&
+  ok "only the bridge, the jars and their bills of materials were built ($built)" ||
+  bad "built more than the bridge, the jars and their bills of materials: $built"
 [ -z "$(find "$bridge_build" -name 'libolvandds*' -o -name 'libolvandravix*')" ] &&
   ok "no stand-in built into the bridge's build" || bad "a stand-in was built"
 
@@ -105,8 +106,13 @@ after=$(fingerprint "$home")
 added=$(diff <(echo "$before") <(echo "$after") | sed -n 's/^> [0-9a-f]*  //p' | sort | tr '\n' ' ')
 changed=$(diff <(echo "$before") <(echo "$after") | grep -c '^<')
 [ "$changed" -eq 0 ] && ok "no product file changed" || bad "$changed product files changed or vanished"
-expected="./lib/$platform/libolvanjnidravix.so ./lib/$platform/olvan-dravix-1.0-javadoc.jar ./lib/$platform/olvan-dravix-1.0-sources.jar ./lib/$platform/olvan-dravix-1.0.jar ./lib/$platform/olvan-dravix-1.0.pom "
+expected="./lib/$platform/libolvanjnidravix-1.0.cdx.json ./lib/$platform/libolvanjnidravix.so ./lib/$platform/olvan-dravix-1.0-javadoc.jar ./lib/$platform/olvan-dravix-1.0-sources.jar ./lib/$platform/olvan-dravix-1.0.jar ./lib/$platform/olvan-dravix-1.0.pom "
 [ "$added" = "$expected" ] && ok "installed beside the service library: $added" || bad "installed: $added"
+# The bill names what this product's bridge needs by the product's own file names.
+bill=$home/lib/$platform/libolvanjnidravix-1.0.cdx.json
+grep -q '"name" : "libolvanddscore.so"' "$bill" && grep -q '"name" : "libolvandravix.so"' "$bill" &&
+  ok "the bill of materials names the product's libolvandravix.so and libolvanddscore.so" ||
+  bad "the bill of materials does not name the product's service and middleware libraries"
 
 "$here/../check_elf.sh" --hardened "$home/lib/$platform/libolvanjnidravix.so" libolvandravix.so libolvanddscore.so libolvandds.so ||
   bad "the installed bridge's ELF entries"
