@@ -50,6 +50,13 @@ done
 
 echo "== what the README asks for first: git"
 in_root "apt-get update -qq && apt-get install -y -qq git >/dev/null"
+# The certificate authorities this machine adds for its own network (as its
+# resolv.conf above): a new user's machine reaches the registries its own way.
+if compgen -G '/usr/local/share/ca-certificates/*.crt' >/dev/null; then
+  mkdir -p "$root/usr/local/share/ca-certificates"
+  cp /usr/local/share/ca-certificates/*.crt "$root/usr/local/share/ca-certificates/"
+  in_root "apt-get install -y -qq ca-certificates >/dev/null && update-ca-certificates >/dev/null"
+fi
 git clone -q "$src" "$root/root/project"
 
 echo "== tools/demo.sh"

@@ -65,5 +65,5 @@ fi
 if validator_missing; then
   echo "Installing ${validator_packages[*]} with npm into $validator"
   "${sudo[@]}" mkdir -p "$validator"
-  "${sudo[@]}" npm install --prefix "$validator" --no-audit --no-fund --silent "${validator_packages[@]}"
+  "${sudo[@]}" npm install --prefix "$validator" --no-audit --no-fund --loglevel=error "${validator_packages[@]}"
 fi
