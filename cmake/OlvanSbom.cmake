@@ -27,7 +27,7 @@ endfunction()
 function(olvan_sbom)
   cmake_parse_arguments(PARSE_ARGV 0 arg "" "OUTPUT;SUBJECT;NEEDED_OF;NEEDED_BY" "COMPONENTS;DEPENDS")
   get_filename_component(name ${arg_OUTPUT} NAME)
-  set(spec ${CMAKE_CURRENT_BINARY_DIR}/sbom/${name}.cmake)
+  set(inputs ${CMAKE_CURRENT_BINARY_DIR}/sbom/${name}.cmake)
   set(content "set(SBOM_EPOCH ${OLVAN_SOURCE_DATE_EPOCH})\n")
   string(APPEND content "set(SBOM_JAVA_FROM ${OLVAN_SBOM_JAVA_FROM})\n")
   string(APPEND content "set(SBOM_JAVA_TESTED ${OLVAN_TESTED_JDK_VERSIONS})\n")
@@ -39,10 +39,10 @@ function(olvan_sbom)
   foreach(component IN LISTS arg_COMPONENTS)
     string(APPEND content "list(APPEND SBOM_COMPONENTS [==[${component}]==])\n")
   endforeach()
-  file(GENERATE OUTPUT ${spec} CONTENT "${content}")
+  file(GENERATE OUTPUT ${inputs} CONTENT "${content}")
   add_custom_command(OUTPUT ${arg_OUTPUT}
-    COMMAND ${CMAKE_COMMAND} -DSPEC=${spec} -DOUT=${arg_OUTPUT} -P ${PROJECT_SOURCE_DIR}/cmake/OlvanSbomWrite.cmake
-    DEPENDS ${spec} ${PROJECT_SOURCE_DIR}/cmake/OlvanSbomWrite.cmake ${arg_DEPENDS}
+    COMMAND ${CMAKE_COMMAND} -DINPUTS=${inputs} -DOUT=${arg_OUTPUT} -P ${PROJECT_SOURCE_DIR}/cmake/OlvanSbomWrite.cmake
+    DEPENDS ${inputs} ${PROJECT_SOURCE_DIR}/cmake/OlvanSbomWrite.cmake ${arg_DEPENDS}
     COMMENT "Writing the bill of materials ${name}"
     VERBATIM)
 endfunction()

@@ -1,8 +1,8 @@
-# Writes a CycloneDX 1.6 JSON bill of materials from a spec that the build
+# Writes a CycloneDX 1.6 JSON bill of materials from the inputs that the build
 # generated (olvan_sbom in OlvanSbom.cmake), hashing the files it names.
-# Usage: cmake -DSPEC=<spec.cmake> -DOUT=<file> -P OlvanSbomWrite.cmake
+# Usage: cmake -DINPUTS=<inputs.cmake> -DOUT=<file> -P OlvanSbomWrite.cmake
 #
-# The spec sets SBOM_EPOCH (the build time), SBOM_SUBJECT (the component the
+# The inputs set SBOM_EPOCH (the build time), SBOM_SUBJECT (the component the
 # bill describes), SBOM_COMPONENTS (the others), SBOM_JAVA_FROM and
 # SBOM_JAVA_TESTED (JDK feature versions), and, when a library's NEEDED
 # entries name what it needs and is not shipped with it, SBOM_NEEDED_OF (that
@@ -10,14 +10,14 @@
 # "key=value|key=value...": ref, type, group, name, version, purl, file,
 # scope, description, depends (refs, separated by commas).
 cmake_minimum_required(VERSION 3.25)
-include(${SPEC})
+include(${INPUTS})
 
-# Sets <prefix>_<key> for each key of a component spec.
-function(olvan_parse spec prefix)
+# Sets <prefix>_<key> for each key of a component's entry.
+function(olvan_parse entry prefix)
   foreach(key ref type group name version purl file scope description depends)
     set(${prefix}_${key} "" PARENT_SCOPE)
   endforeach()
-  string(REPLACE "|" ";" fields "${spec}")
+  string(REPLACE "|" ";" fields "${entry}")
   foreach(field IN LISTS fields)
     string(FIND "${field}" "=" at)
     string(SUBSTRING "${field}" 0 ${at} key)
@@ -33,9 +33,9 @@ function(olvan_json_string out text)
   set(${out} "\"${text}\"" PARENT_SCOPE)
 endfunction()
 
-# The component object of a spec, with the SHA-256 and SHA-512 of its file.
-function(olvan_component out spec)
-  olvan_parse("${spec}" c)
+# The component object of an entry, with the SHA-256 and SHA-512 of its file.
+function(olvan_component out entry)
+  olvan_parse("${entry}" c)
   set(json "{}")
   foreach(key type bom-ref group name version description scope purl)
     set(value "${c_${key}}")
@@ -92,11 +92,11 @@ if(SBOM_NEEDED_OF)
 endif()
 
 set(i 0)
-set(all_specs "${SBOM_SUBJECT}" ${SBOM_COMPONENTS})
-foreach(spec IN LISTS all_specs)
-  olvan_component(json "${spec}")
-  olvan_parse("${spec}" c)
-  if(spec STREQUAL SBOM_SUBJECT)
+set(all_entries "${SBOM_SUBJECT}" ${SBOM_COMPONENTS})
+foreach(entry IN LISTS all_entries)
+  olvan_component(json "${entry}")
+  olvan_parse("${entry}" c)
+  if(entry STREQUAL SBOM_SUBJECT)
     set(subject "${json}")
     set(subject_ref "${c_ref}")
     string(JSON subject_hash ERROR_VARIABLE none GET "${json}" hashes 0 content)
