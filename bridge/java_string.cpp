@@ -1,15 +1,19 @@
 #include "bridge/java_string.h"
 
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 
 #include "bridge/heap_block.h"
-#include "bridge/one_byte_text.h"
 #include "bridge/raise.h"
 #include "bridge/scoped_local_ref.h"
 #include "bridge/scoped_utf_chars.h"
+#include "text/config_text.h"
+#include "text/one_byte_text.h"
 
 namespace olvan {
+
+// Java string to middleware string.
 namespace {
 
 // From this many chars on, the text is taken from String.getBytes; shorter
@@ -150,21 +154,142 @@ DdsString dup_java_string(JNIEnv *env, jstring string) {
     return DdsString(DDS_String_dup(chars.c_str()));
 }
 
-}  // namespace olvan
+// Service text to Java string.
+namespace {
 
-bool OLVAN_copy_java_string(JNIEnv *env, jobject object, jfieldID field, char **slot) {
-    olvan::ScopedLocalRef<jstring> value(env, static_cast<jstring>(env->GetObjectField(object, field)));
-    if (!value) {
-        return true;
+// String's constructor with this signature applied to the arguments; String
+// is looked up on every call. Null with the JVM's error pending if it failed.
+template <typename... Arguments>
+jstring construct_string(JNIEnv *env, const char *signature, Arguments... arguments) {
+    ScopedLocalRef<jclass> string_class(env, env->FindClass("java/lang/String"));
+    if (!string_class) {
+        return nullptr;
     }
-    olvan::DdsString copy = olvan::dup_java_string(env, value.get());
-    // The record owns its strings: release the one being replaced rather than
-    // leak it when a record is converted again.
-    DDS_String_free(*slot);
-    *slot = copy.release();
-    if (*slot == nullptr) {
-        olvan::raise_out_of_memory(env);
-        return false;
+    const jmethodID constructor = env->GetMethodID(string_class.get(), "<init>", signature);
+    if (constructor == nullptr) {
+        return nullptr;
     }
-    return true;
+    return static_cast<jstring>(env->NewObject(string_class.get(), constructor, arguments...));
 }
+
+// A string of the length ASCII characters at text, through a byte[] and
+// String(byte[], 0): one byte a character, copied whole. length must be at
+// most INT_MAX.
+jstring string_from_ascii(JNIEnv *env, const char *text, size_t length) {
+    const auto size = static_cast<jsize>(length);
+    ScopedLocalRef<jbyteArray> bytes(env, env->NewByteArray(size));
+    if (!bytes) {
+        return nullptr;  // the JVM's OutOfMemoryError is pending
+    }
+    env->SetByteArrayRegion(bytes.get(), 0, size, reinterpret_cast<const jbyte *>(text));
+    // String(byte[] ascii, int hibyte) with hibyte 0 takes each byte as the
+    // character of that value, one byte a character in the string: a single
+    // array copy, compiled or not (a charset's decoder scans the bytes first,
+    // in a loop that runs interpreted until the JIT has compiled it).
+    return construct_string(env, "([BI)V", bytes.get(), jint{0});
+}
+
+static_assert(sizeof(jchar) == sizeof(char16_t), "jchar is a UTF-16 unit");
+
+// Text up to this many bytes is decoded into a native chunk of as many
+// UTF-16 units and handed to NewString; no native buffer the size of a larger
+// text is ever made: one that large would be fresh memory on most calls (a
+// thread's malloc arena maps a new heap for a block of many MiB and unmaps it
+// at the free), faulted in page by page.
+constexpr size_t kChunkBytes = 16u << 10;
+
+// Larger text is decoded into the Java array this many bytes at a time.
+constexpr size_t kPieceBytes = 1u << 20;
+
+// ASCII text from this length on reaches Java as a byte[]; below it the array
+// and constructor look-ups cost more than NewStringUTF's slower copy saves.
+constexpr size_t kByteArrayFrom = 2048;
+
+// Text that is not ASCII, up to this length, is decoded without counting its
+// UTF-16 units first.
+constexpr size_t kUncountedUpTo = 32u << 20;
+
+// Text of one chunk at most: NewString straight from the chunk.
+jstring string_from_chunk(JNIEnv *env, const char *text, size_t length, char16_t *chunk) {
+    const size_t units = decode_utf16(text, length, chunk);
+    return env->NewString(reinterpret_cast<const jchar *>(chunk), static_cast<jsize>(units));
+}
+
+// Larger text is decoded straight into a Java char[], which String(char[],
+// int, int) then takes over: the JVM's compiled copy into the string, where
+// NewString copies one character at a time (twice as slowly again on JDK 25).
+// The array holds capacity units, at least as many as the text decodes to.
+// It is written a piece at a time, each inside a critical region of its own,
+// so that no region holds off the collector for long.
+jstring string_from_pieces(JNIEnv *env, const char *text, size_t length, size_t capacity) {
+    ScopedLocalRef<jcharArray> chars(env, env->NewCharArray(static_cast<jsize>(capacity)));
+    if (!chars) {
+        return nullptr;  // the JVM's OutOfMemoryError is pending
+    }
+    size_t done = 0;
+    jsize filled = 0;
+    while (done < length) {
+        const size_t next = done + decoding_boundary(text + done, length - done, kPieceBytes);
+        auto *array = static_cast<jchar *>(env->GetPrimitiveArrayCritical(chars.get(), nullptr));
+        if (array == nullptr) {
+            if (!env->ExceptionCheck()) {
+                raise_out_of_memory(env);
+            }
+            return nullptr;
+        }
+        const size_t count = decode_utf16(text + done, next - done, reinterpret_cast<char16_t *>(array + filled));
+        env->ReleasePrimitiveArrayCritical(chars.get(), array, 0);
+        filled += static_cast<jsize>(count);
+        done = next;
+    }
+    return construct_string(env, "([CII)V", chars.get(), jint{0}, jint{filled});
+}
+
+// Text that is not ASCII: decoded to UTF-16 here.
+jstring decoded_string(JNIEnv *env, const char *text, size_t length) {
+    if (length <= kChunkBytes) {
+        HeapBlock<char16_t> chunk(static_cast<char16_t *>(std::malloc(kChunkBytes * sizeof(char16_t))));
+        if (!chunk) {
+            raise_out_of_memory(env);
+            return nullptr;
+        }
+        return string_from_chunk(env, text, length, chunk.get());
+    }
+    // No text decodes to more units than it has bytes: up to a size, an
+    // array of one unit a byte saves counting them first (a pass over the
+    // text); beyond it the count keeps the array from being up to three
+    // times the string for text of long sequences.
+    if (length <= kUncountedUpTo) {
+        return string_from_pieces(env, text, length, length);
+    }
+    // Valid modified UTF-8 (most text that is not ASCII) is checked and
+    // counted sixteen bytes at a time, in about a third of the general count.
+    const size_t units =
+        is_modified_utf8(text, length) ? modified_utf16_length(text, length) : utf16_length(text, length);
+    if (units > static_cast<size_t>(INT_MAX)) {
+        raise_out_of_memory(env);
+        return nullptr;
+    }
+    return string_from_pieces(env, text, length, units);
+}
+
+}  // namespace
+
+jstring java_string_from_service_text(JNIEnv *env, const char *text) {
+    size_t length = 0;
+    const bool ascii = measure_ascii(text, &length);
+    // ASCII is one byte a character in a Java string; from the first other
+    // byte on, NewStringUTF converts a character at a time, slower than
+    // decoding here and handing the JVM UTF-16 (which gives the same string
+    // for valid modified UTF-8). Java counts a string's characters in an int.
+    // Either call returns null with the JVM's error pending if it failed.
+    if (ascii && length < kByteArrayFrom) {
+        return env->NewStringUTF(text);
+    }
+    if (ascii && length <= static_cast<size_t>(INT_MAX)) {
+        return string_from_ascii(env, text, length);
+    }
+    return decoded_string(env, text, length);
+}
+
+}  // namespace olvan

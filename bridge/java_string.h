@@ -1,4 +1,7 @@
-// Copying Java strings into middleware strings.
+// The JNI side of strings, both ways: a Java string copied into a middleware
+// string, and the service's text made into a Java string. Each way picks the
+// JVM's own conversion or a quicker one by the text's size and content; what
+// needs no JVM (checking and decoding the bytes) is in text/.
 #ifndef OLVAN_BRIDGE_JAVA_STRING_H
 #define OLVAN_BRIDGE_JAVA_STRING_H
 
@@ -21,12 +24,11 @@ using DdsString = std::unique_ptr<char, DdsStringFree>;
 // cleared: the caller raises its own. The characters go back before returning.
 DdsString dup_java_string(JNIEnv *env, jstring string);
 
-}  // namespace olvan
+// The Java string of the service's NUL-terminated text, read as UTF-8 that
+// may use the JVM's modified forms. Null with an exception pending (the
+// JVM's, or OutOfResourcesException) if it could not be made.
+jstring java_string_from_service_text(JNIEnv *env, const char *text);
 
-// Copies the String field of object into *slot. A null field leaves the slot
-// as it is and succeeds. Otherwise the slot's previous string is released and
-// replaced by the copy; if no copy can be made the slot is left null,
-// OutOfResourcesException is raised and false returned.
-bool OLVAN_copy_java_string(JNIEnv *env, jobject object, jfieldID field, char **slot);
+}  // namespace olvan
 
 #endif

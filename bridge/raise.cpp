@@ -14,10 +14,12 @@ void raise(JNIEnv *env, const char *class_name, const char *message) {
     }
 }
 
-void raise_caused_by(JNIEnv *env, jthrowable cause, const char *class_name, const char *message) {
+void raise_after_java_error(JNIEnv *env, const char *class_name, const char *message) {
+    ScopedLocalRef<jthrowable> cause(env, env->ExceptionOccurred());
+    env->ExceptionDescribe();
     raise(env, class_name, message);
     ScopedLocalRef<jthrowable> raised(env, env->ExceptionOccurred());
-    if (!raised || cause == nullptr) {
+    if (!raised || !cause) {
         return;  // nothing raised but the JVM's own lookup error, or no cause to add
     }
     env->ExceptionClear();
@@ -26,7 +28,7 @@ void raise_caused_by(JNIEnv *env, jthrowable cause, const char *class_name, cons
         throwable ? env->GetMethodID(throwable.get(), "initCause", "(Ljava/lang/Throwable;)Ljava/lang/Throwable;")
                   : nullptr;
     if (init_cause != nullptr) {
-        ScopedLocalRef<jobject> self(env, env->CallObjectMethod(raised.get(), init_cause, cause));
+        ScopedLocalRef<jobject> self(env, env->CallObjectMethod(raised.get(), init_cause, cause.get()));
     }
     // Whatever went wrong in adding the cause, the exception raised is the one
     // Java must see.
@@ -34,6 +36,34 @@ void raise_caused_by(JNIEnv *env, jthrowable cause, const char *class_name, cons
         env->ExceptionClear();
     }
     env->Throw(raised.get());
+}
+
+void raise_out_of_memory(JNIEnv *env) {
+    raise(env, kOutOfResourcesClass, kNoMemoryMessage);
+}
+
+OLVAN_Dravix *checked_service(JNIEnv *env, jlong handle) {
+    OLVAN_Dravix *service = service_from_handle(handle);
+    if (service == nullptr) {
+        raise(env, kIllegalArgumentClass, kNullServiceMessage);
+    }
+    return service;
+}
+
+OLVAN_DravixProperty *checked_record(JNIEnv *env, jlong handle) {
+    OLVAN_DravixProperty *record = record_from_handle(handle);
+    if (record == nullptr) {
+        raise(env, kIllegalArgumentClass, kNullRecordMessage);
+    }
+    return record;
+}
+
+bool checked_argument(JNIEnv *env, jstring argument, const char *argument_name) {
+    if (argument == nullptr) {
+        raise(env, kNullPointerClass, argument_name);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace olvan

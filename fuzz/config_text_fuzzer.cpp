@@ -23,7 +23,7 @@
 #include <memory>
 #include <vector>
 
-#include "service/config_text.h"
+#include "text/config_text.h"
 
 namespace {
 

@@ -4,8 +4,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "bridge/handles.h"
-#include "bridge/messages.h"
 #include "bridge/raise.h"
 #include "engine/olvan_dravix.h"
 #include "property/record_slot.h"
@@ -200,9 +198,8 @@ extern "C" {
 JNIEXPORT jboolean JNICALL Java_com_olvan_dravix_DravixProperty_DravixProperty_1check_1native(JNIEnv *env, jclass,
                                                                                              jlong handle,
                                                                                              jlong test_case) {
-    const OLVAN_DravixProperty *actual = record_from_handle(handle);
+    const OLVAN_DravixProperty *actual = checked_record(env, handle);
     if (actual == nullptr) {
-        raise_null_record(env);
         return JNI_FALSE;
     }
     if (test_case < 0 || test_case > 5) {

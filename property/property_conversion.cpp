@@ -3,12 +3,11 @@
 #include <cstddef>
 #include <cstdlib>
 
-#include "bridge/handles.h"
 #include "bridge/java_string.h"
 #include "bridge/raise.h"
 #include "bridge/scoped_local_ref.h"
 #include "engine/olvan_dravix.h"
-#include "property/property_release.h"
+#include "property/record_strings.h"
 #include "property/record_slot.h"
 #include "property/user_environment.h"
 
@@ -114,9 +113,8 @@ extern "C" {
 
 JNIEXPORT void JNICALL Java_com_olvan_dravix_DravixProperty_DravixProperty_1to_1native(JNIEnv *env, jobject self,
                                                                                       jlong handle) {
-    OLVAN_DravixProperty *record = record_from_handle(handle);
+    OLVAN_DravixProperty *record = checked_record(env, handle);
     if (record == nullptr) {
-        raise_null_record(env);
         return;
     }
     ScopedLocalRef<jclass> cls(env, env->GetObjectClass(self));

@@ -5,29 +5,12 @@
 
 #include "bridge/handles.h"
 #include "bridge/raise.h"
-#include "engine/dds_string.h"
 #include "engine/olvan_dravix.h"
-#include "property/property_release.h"
+#include "property/record_strings.h"
 
 extern "C" {
 #include "com_olvan_dravix_DravixProperty.h"
 }
-
-namespace olvan {
-
-void release_cfg_strings(OLVAN_DravixProperty *record) {
-    if (record->cfg_strings != nullptr) {
-        // Null entries are fine: the free accepts null.
-        for (int32_t i = 0; i < record->cfg_strings_count; ++i) {
-            DDS_String_free(record->cfg_strings[i]);
-        }
-        std::free(record->cfg_strings);
-    }
-    record->cfg_strings = nullptr;
-    record->cfg_strings_count = 0;
-}
-
-}  // namespace olvan
 
 using namespace olvan;
 
@@ -46,16 +29,11 @@ JNIEXPORT jlong JNICALL Java_com_olvan_dravix_DravixProperty_DravixProperty_1new
 
 JNIEXPORT void JNICALL Java_com_olvan_dravix_DravixProperty_DravixProperty_1delete(JNIEnv *env, jclass,
                                                                                   jlong handle) {
-    OLVAN_DravixProperty *record = record_from_handle(handle);
+    OLVAN_DravixProperty *record = checked_record(env, handle);
     if (record == nullptr) {
-        raise_null_record(env);
         return;
     }
-    DDS_String_free(record->cfg_file);
-    release_cfg_strings(record);
-    DDS_String_free(record->service_name);
-    DDS_String_free(record->application_name);
-    DDS_String_free(record->plugin_search_path);
+    release_record_strings(record);
     OLVAN_DravixProperties_finalize(&record->user_environment);
     std::free(record);
 }

@@ -5,7 +5,6 @@
 
 #include <cstddef>
 
-#include "bridge/messages.h"
 #include "bridge/raise.h"
 #include "bridge/scoped_local_ref.h"
 #include "bridge/scoped_utf_chars.h"
@@ -54,12 +53,10 @@ void fail(JNIEnv *env, const char *message, OLVAN_DravixProperties *list) {
     OLVAN_DravixProperties_finalize(list);
 }
 
-// A Java method threw: show its exception (printing clears it), then report
-// it as the cause of the step's own exception. A null list is left as it was.
+// A Java method threw: its exception becomes the cause of the step's own. A
+// null list is left as it was.
 void fail_after_java_error(JNIEnv *env, const char *message, OLVAN_DravixProperties *list) {
-    ScopedLocalRef<jthrowable> cause(env, env->ExceptionOccurred());
-    env->ExceptionDescribe();
-    raise_caused_by(env, cause.get(), kOutOfResourcesClass, message);
+    raise_after_java_error(env, kOutOfResourcesClass, message);
     if (list != nullptr) {
         OLVAN_DravixProperties_finalize(list);
     }

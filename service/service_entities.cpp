@@ -1,12 +1,9 @@
 // Creating and deleting entities in a running service.
 #include <cstring>
 
-#include "bridge/handles.h"
 #include "bridge/java_string.h"
-#include "bridge/messages.h"
 #include "bridge/raise.h"
 #include "engine/olvan_dravix.h"
-#include "service/checked_service.h"
 
 extern "C" {
 #include "com_olvan_dravix_Dravix.h"
@@ -19,16 +16,6 @@ namespace {
 // A configuration starting with this names a file; the case matters.
 constexpr char kFilePrefix[] = "file://";
 constexpr size_t kFilePrefixLength = sizeof kFilePrefix - 1;
-
-// GetStringUTFChars on null would bring the JVM down: a null argument raises
-// NullPointerException naming it, before anything is copied or called.
-bool present(JNIEnv *env, jstring argument, const char *argument_name) {
-    if (argument == nullptr) {
-        raise(env, kNullPointerClass, argument_name);
-        return false;
-    }
-    return true;
-}
 
 // A middleware copy of the argument, or null with OutOfResourcesException raised.
 DdsString copy_argument(JNIEnv *env, jstring argument) {
@@ -46,7 +33,8 @@ extern "C" {
 JNIEXPORT void JNICALL Java_com_olvan_dravix_Dravix_Dravix_1create_1entity(JNIEnv *env, jclass, jlong handle,
                                                                           jstring name, jstring configuration) {
     OLVAN_Dravix *service = checked_service(env, handle);
-    if (service == nullptr || !present(env, name, "name") || !present(env, configuration, "configuration")) {
+    if (service == nullptr || !checked_argument(env, name, "name") ||
+        !checked_argument(env, configuration, "configuration")) {
         return;
     }
     DdsString name_copy = copy_argument(env, name);
@@ -74,7 +62,7 @@ JNIEXPORT void JNICALL Java_com_olvan_dravix_Dravix_Dravix_1create_1entity(JNIEn
 JNIEXPORT void JNICALL Java_com_olvan_dravix_Dravix_Dravix_1delete_1entity(JNIEnv *env, jclass, jlong handle,
                                                                           jstring name) {
     OLVAN_Dravix *service = checked_service(env, handle);
-    if (service == nullptr || !present(env, name, "name")) {
+    if (service == nullptr || !checked_argument(env, name, "name")) {
         return;
     }
     DdsString name_copy = copy_argument(env, name);

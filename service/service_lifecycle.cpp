@@ -1,10 +1,8 @@
 // Creating, starting, stopping and deleting a service: checked pass-throughs
 // to the service library.
 #include "bridge/handles.h"
-#include "bridge/messages.h"
 #include "bridge/raise.h"
 #include "engine/olvan_dravix.h"
-#include "service/checked_service.h"
 
 extern "C" {
 #include "com_olvan_dravix_Dravix.h"

@@ -1,8 +1,8 @@
-#include "bridge/one_byte_text.h"
+#include "text/one_byte_text.h"
 
 #include <cstring>
 
-#include "bridge/bytes16.h"
+#include "text/bytes16.h"
 
 namespace olvan {
 namespace {

@@ -1,8 +1,8 @@
 // Copying text made of one byte a character (a Java string's chars as
 // String.getBytes(ISO_8859_1) gives them) and finding, in the same pass, the
 // bytes that keep it from being the string's modified UTF-8 as it stands.
-#ifndef OLVAN_BRIDGE_ONE_BYTE_TEXT_H
-#define OLVAN_BRIDGE_ONE_BYTE_TEXT_H
+#ifndef OLVAN_TEXT_ONE_BYTE_TEXT_H
+#define OLVAN_TEXT_ONE_BYTE_TEXT_H
 
 #include <cstddef>
 

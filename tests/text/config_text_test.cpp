@@ -9,36 +9,17 @@
 #include <string>
 #include <vector>
 
-#include "service/config_text.h"
+#include "tests/text/hex.h"
+#include "text/config_text.h"
 
 namespace {
 
+using olvan_test::hex;
 using olvan::decode_utf16;
 using olvan::decoding_boundary;
 using olvan::is_modified_utf8;
 using olvan::modified_utf16_length;
 using olvan::utf16_length;
-
-// Printable form of units for failure messages.
-std::string hex(const std::u16string &units) {
-    std::string out;
-    char buffer[8];
-    for (char16_t unit : units) {
-        std::snprintf(buffer, sizeof buffer, "%04X ", static_cast<unsigned>(unit));
-        out += buffer;
-    }
-    return out;
-}
-
-std::string hex(const std::string &bytes) {
-    std::string out;
-    char buffer[8];
-    for (unsigned char byte : bytes) {
-        std::snprintf(buffer, sizeof buffer, "%02X ", byte);
-        out += buffer;
-    }
-    return out;
-}
 
 // Decodes through the code under test into a buffer of exactly the announced
 // size plus a guard, so that an overrun or a count mismatch shows. Text that

@@ -10,10 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "service/config_text.h"
+#include "tests/text/hex.h"
+#include "text/config_text.h"
 
 namespace {
 
+using olvan_test::hex;
 using olvan::is_modified_utf8;
 using olvan::measure_ascii;
 
@@ -44,16 +46,6 @@ bool modified_by_the_rules(const std::string &text) {
         }
     }
     return true;
-}
-
-std::string hex(const std::string &bytes) {
-    std::string out;
-    char buffer[8];
-    for (unsigned char byte : bytes) {
-        std::snprintf(buffer, sizeof buffer, "%02X ", byte);
-        out += buffer;
-    }
-    return out;
 }
 
 // Sequences whose bytes the wide check reads by value or by class; some

@@ -1,8 +1,8 @@
-#include "service/config_text.h"
+#include "text/config_text.h"
 
 #include <cstring>
 
-#include "bridge/bytes16.h"
+#include "text/bytes16.h"
 
 namespace olvan {
 namespace {

@@ -4,8 +4,8 @@
 // |, & and ^ are the compiler's own operators on both vector types.
 // OLVAN_BYTES16 is 1 where one of them is there; the decoder then runs its
 // block loops, else only its portable ones.
-#ifndef OLVAN_BRIDGE_BYTES16_H
-#define OLVAN_BRIDGE_BYTES16_H
+#ifndef OLVAN_TEXT_BYTES16_H
+#define OLVAN_TEXT_BYTES16_H
 
 #include <cstddef>
 #include <cstdint>

@@ -5,8 +5,8 @@
 // only modified UTF-8 and mangles four-byte sequences, so text that holds any
 // is decoded here instead, into UTF-16. Bytes that form no valid sequence each
 // become U+FFFD, one per maximal ill-formed subpart.
-#ifndef OLVAN_SERVICE_CONFIG_TEXT_H
-#define OLVAN_SERVICE_CONFIG_TEXT_H
+#ifndef OLVAN_TEXT_CONFIG_TEXT_H
+#define OLVAN_TEXT_CONFIG_TEXT_H
 
 #include <cstddef>
 #include <cstdint>
