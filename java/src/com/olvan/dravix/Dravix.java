@@ -37,9 +37,9 @@ public final class Dravix implements AutoCloseable {
      */
     private static final class NativeHandles implements Runnable {
         private long service;
-        private long record;
+        private final NativeRecord record;
 
-        NativeHandles(long service, long record) {
+        NativeHandles(long service, NativeRecord record) {
             this.service = service;
             this.record = record;
         }
@@ -53,11 +53,7 @@ public final class Dravix implements AutoCloseable {
                 }
             } finally {
                 service = 0;
-                if (record != 0) {
-                    long r = record;
-                    record = 0;
-                    DravixProperty.DravixProperty_delete(r);
-                }
+                record.close();
             }
         }
     }
@@ -115,7 +111,7 @@ public final class Dravix implements AutoCloseable {
             record.close();
             throw e;
         }
-        handles = new NativeHandles(service, record.release());
+        handles = new NativeHandles(service, record);
         cleanable = CLEANER.register(this, handles);
     }
 

@@ -1,5 +1,6 @@
 package com.olvan.dravix;
 
+import com.olvan.dravix.diagnostics.LoadedLibraries;
 import java.io.File;
 import java.io.IOException;
 import java.net.URISyntaxException;

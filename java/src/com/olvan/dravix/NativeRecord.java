@@ -2,7 +2,9 @@ package com.olvan.dravix;
 
 /**
  * A native property record owned by Java: made, filled from a
- * {@link DravixProperty}, and released exactly once.
+ * {@link DravixProperty}, and released exactly once. The one class that
+ * deletes a record: a service keeps its record's {@code NativeRecord} and
+ * closes it after the service.
  */
 final class NativeRecord implements AutoCloseable {
     private long handle;
@@ -33,13 +35,6 @@ final class NativeRecord implements AutoCloseable {
             throw new IllegalStateException("native property record already released");
         }
         return handle;
-    }
-
-    /** Hands the record over: the caller now releases it. */
-    long release() {
-        long h = handle();
-        handle = 0;
-        return h;
     }
 
     @Override

@@ -1,5 +1,6 @@
 package com.olvan.dravix;
 
+import com.olvan.dravix.diagnostics.SelfCheckCases;
 import static com.olvan.dravix.ServiceLifecycleTest.assertThrowsExactly;
 import static java.nio.charset.StandardCharsets.US_ASCII;
 import static java.nio.charset.StandardCharsets.UTF_8;

@@ -1,5 +1,6 @@
 package com.olvan.dravix;
 
+import com.olvan.dravix.diagnostics.SelfCheckCases;
 import static org.junit.jupiter.api.Assertions.assertEquals;
 import static org.junit.jupiter.api.Assertions.assertThrows;
 import static org.junit.jupiter.api.Assertions.assertTrue;

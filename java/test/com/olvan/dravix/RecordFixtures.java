@@ -1,5 +1,7 @@
 package com.olvan.dravix;
 
+import com.olvan.dravix.diagnostics.SelfCheckCases;
+
 /** Settings and records shared by the property tests. */
 final class RecordFixtures {
     private RecordFixtures() {
@@ -7,24 +9,10 @@ final class RecordFixtures {
 
     /** Every one of the 17 settings away from its default, each with a value of its own. */
     static DravixProperty everySetting() {
-        return new DravixProperty()
-                .setCfgFile("/etc/dravix/main.xml")
-                .setCfgStrings("<first/>", null, "<third/>")
-                .setServiceName("orders")
-                .setApplicationName("billing")
-                .setEnforceXsdValidation(false)
-                .setServiceVerbosity(DravixProperty.LOG_VERBOSITY_INFO)
-                .setDdsVerbosity(DravixProperty.LOG_VERBOSITY_EXCEPTIONS)
-                .setDomainIdBase(7)
-                .setPluginSearchPath("/opt/dravix/plugins")
-                .setDontStartService(true)
-                .setEnableAdministration(true)
-                .setAdministrationDomainId(9)
-                .setEnableMonitoring(true)
-                .setMonitoringDomainId(10)
-                .setSkipDefaultFiles(true)
-                .setIdentifyExecution(true)
-                .setUserEnvironment(new OrderedProperties().with("REGION", "eu-west").with("TIER", "gold"));
+        return SelfCheckCases.everySetting("/etc/dravix/main.xml", new String[] {"<first/>", null, "<third/>"},
+                "orders", "billing", new int[] {DravixProperty.LOG_VERBOSITY_INFO,
+                    DravixProperty.LOG_VERBOSITY_EXCEPTIONS, 7, 9, 10}, "/opt/dravix/plugins",
+                new OrderedProperties().with("REGION", "eu-west").with("TIER", "gold"));
     }
 
     /** A new record with the settings converted into it; released again if the conversion fails. */

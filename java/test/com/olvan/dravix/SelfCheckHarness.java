@@ -1,5 +1,6 @@
 package com.olvan.dravix;
 
+import com.olvan.dravix.diagnostics.SelfCheckCases;
 import com.olvan.dravix.testing.StandIn;
 import java.nio.ByteBuffer;
 import java.nio.ByteOrder;

@@ -1,6 +1,7 @@
 package com.olvan.dravix;
 
-import static com.olvan.dravix.SelfCheckCases.settingsFor;
+import com.olvan.dravix.diagnostics.SelfCheckCases;
+import static com.olvan.dravix.diagnostics.SelfCheckCases.settingsFor;
 import static com.olvan.dravix.ServiceLifecycleTest.assertThrowsExactly;
 import static org.junit.jupiter.api.Assertions.assertEquals;
 import static org.junit.jupiter.api.Assertions.assertFalse;

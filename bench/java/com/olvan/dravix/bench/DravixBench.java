@@ -1,6 +1,8 @@
 package com.olvan.dravix.bench;
 
 import com.olvan.dravix.BridgeCalls;
+import com.olvan.dravix.diagnostics.SelfCheckCases;
+import com.olvan.dravix.testing.Options;
 import com.olvan.dravix.DravixProperty;
 import java.io.BufferedReader;
 import java.io.IOException;
@@ -14,6 +16,7 @@ import java.util.List;
 import java.util.Locale;
 import java.util.Properties;
 import java.util.function.Supplier;
+import java.util.Set;
 import java.util.regex.Pattern;
 
 /**
@@ -67,39 +70,18 @@ public final class DravixBench {
 
     public static void main(String[] args) throws Exception {
         BridgeCalls.load();
-        boolean quick = false;
-        boolean warm = false;
-        boolean xcheckChild = false;
-        boolean freshJvm = false;
-        boolean rowChild = false;
-        Pattern only = null;
-        for (int i = 0; i < args.length; i++) {
-            switch (args[i]) {
-                case "--quick":
-                    quick = true;
-                    break;
-                case "--warm":
-                    warm = true;
-                    break;
-                case "--only":
-                    only = Pattern.compile(args[++i]);
-                    break;
-                case "--fresh-jvm":
-                    freshJvm = true;
-                    break;
-                case "--row-child":
-                    rowChild = true;
-                    break;
-                case "--xcheck-child":
-                    xcheckChild = true;
-                    break;
-                case "--memory-child":
-                    PeakMemory.child(args[i + 1], args[i + 2], Integer.parseInt(args[i + 3]));
-                    return;
-                default:
-                    throw new IllegalArgumentException("unknown argument " + args[i]);
-            }
+        if (args.length == 4 && args[0].equals("--memory-child")) {
+            PeakMemory.child(args[1], args[2], Integer.parseInt(args[3]));
+            return;
         }
+        Options options = Options.parse(args, Set.of("--quick", "--warm", "--fresh-jvm", "--row-child",
+                "--xcheck-child"), Set.of("--only"));
+        boolean quick = options.has("--quick");
+        boolean warm = options.has("--warm");
+        boolean xcheckChild = options.has("--xcheck-child");
+        boolean freshJvm = options.has("--fresh-jvm");
+        boolean rowChild = options.has("--row-child");
+        Pattern only = options.value("--only").map(Pattern::compile).orElse(null);
         DravixBench bench = new DravixBench(quick, warm, only);
         bench.freshJvm = freshJvm;
         bench.rowChild = rowChild;
@@ -449,7 +431,7 @@ public final class DravixBench {
         if (!wantedGroup("check_native")) {
             return;
         }
-        DravixProperty p = BridgeCalls.selfCheckSettings(1);
+        DravixProperty p = SelfCheckCases.settingsFor(1);
         Checks.passesSelfCheck(p, 1);
         long record = BridgeCalls.newRecord();
         try {

@@ -190,17 +190,15 @@ final class VersusForeign {
     private void conversion() {
         DravixProperty full = Workloads.full();
         long[] records = new long[200];
-        String name = "to_native, full settings vs FFM";
+        conversionVersusPeer("to_native, full settings vs FFM", full, records, true);
+        conversionVersusPeer("to_native, full settings: its JNI floor vs FFM", full, records, false);
+    }
+
+    /** The bridge's conversion (or its JNI floor) against the peer's, batch for batch. */
+    private void conversionVersusPeer(String name, DravixProperty full, long[] records, boolean viaBridge) {
         if (bench.wanted(name)) {
             bench.add(name, "call", () -> Harness.compare(
-                    () -> DravixBench.convertBatch(full, records, true),
-                    () -> DravixBench.convertBatch(full, records, false, peer),
-                    records.length, false, bench.plan(DravixBench.Size.SMALL)), Double.NaN);
-        }
-        String floorName = "to_native, full settings: its JNI floor vs FFM";
-        if (bench.wanted(floorName)) {
-            bench.add(floorName, "call", () -> Harness.compare(
-                    () -> DravixBench.convertBatch(full, records, false),
+                    () -> DravixBench.convertBatch(full, records, viaBridge),
                     () -> DravixBench.convertBatch(full, records, false, peer),
                     records.length, false, bench.plan(DravixBench.Size.SMALL)), Double.NaN);
         }

@@ -1,6 +1,7 @@
 package com.olvan.dravix.bench;
 
 import com.olvan.dravix.DravixProperty;
+import com.olvan.dravix.diagnostics.SelfCheckCases;
 import java.io.IOException;
 import java.nio.charset.StandardCharsets;
 import java.nio.file.Files;
@@ -19,29 +20,14 @@ final class Workloads {
 
     /** Every field set: 4 configuration strings and 8 user environment entries. */
     static DravixProperty full() {
-        DravixProperty p = new DravixProperty()
-                .setCfgFile("/etc/dravix/service.xml")
-                .setCfgStrings("<route from=\"in\" to=\"out\"/>", "<route from=\"out\" to=\"audit\"/>",
-                        "<log level=\"warning\"/>", "<limits queue=\"4096\"/>")
-                .setServiceName("orders")
-                .setApplicationName("order-router")
-                .setEnforceXsdValidation(false)
-                .setServiceVerbosity(DravixProperty.LOG_VERBOSITY_INFO)
-                .setDdsVerbosity(DravixProperty.LOG_VERBOSITY_EXCEPTIONS)
-                .setDomainIdBase(7)
-                .setPluginSearchPath("/opt/dravix/plugins:/usr/lib/dravix")
-                .setDontStartService(true)
-                .setEnableAdministration(true)
-                .setAdministrationDomainId(9)
-                .setEnableMonitoring(true)
-                .setMonitoringDomainId(10)
-                .setSkipDefaultFiles(true)
-                .setIdentifyExecution(true);
-        Properties env = p.getUserEnvironment();
+        Properties env = new Properties();
         for (int i = 0; i < 8; i++) {
             env.setProperty("DRAVIX_VARIABLE_" + i, "value-" + i + "/some/path");
         }
-        return p;
+        return SelfCheckCases.everySetting("/etc/dravix/service.xml", new String[] {
+            "<route from=\"in\" to=\"out\"/>", "<route from=\"out\" to=\"audit\"/>", "<log level=\"warning\"/>",
+            "<limits queue=\"4096\"/>"}, "orders", "order-router", new int[] {DravixProperty.LOG_VERBOSITY_INFO,
+                DravixProperty.LOG_VERBOSITY_EXCEPTIONS, 7, 9, 10}, "/opt/dravix/plugins:/usr/lib/dravix", env);
     }
 
     /** Default settings with a user environment of n entries. */

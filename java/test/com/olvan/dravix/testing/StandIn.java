@@ -11,7 +11,7 @@ public final class StandIn {
     static {
         System.loadLibrary("olvantestsupport");
         // Tests call the bridge's natives directly, before anything has loaded it.
-        com.olvan.dravix.BridgeAccess.ensureLoaded();
+        com.olvan.dravix.BridgeCalls.load();
     }
 
     private StandIn() {

@@ -2,7 +2,9 @@ package com.olvan.dravix.soak;
 
 import com.olvan.dravix.Dravix;
 import com.olvan.dravix.DravixProperty;
+import com.olvan.dravix.diagnostics.SelfCheckCases;
 import com.olvan.dravix.infrastructure.DravixException;
+import com.olvan.dravix.testing.Options;
 import com.olvan.dravix.testing.StandIn;
 import java.io.IOException;
 import java.lang.management.CompilationMXBean;
@@ -12,6 +14,7 @@ import java.nio.file.Paths;
 import java.util.ArrayList;
 import java.util.List;
 import java.util.Properties;
+import java.util.Set;
 import java.util.SplittableRandom;
 import java.util.concurrent.atomic.AtomicReference;
 
@@ -69,43 +72,26 @@ public final class Soak {
     private final long growthLimitKib;
     private int expectedConfigurationLength = -1;
 
-    private Soak(long cycles, long warmup, long reportEvery, long threadCycles, long sharedOps, long growthLimitKib) {
-        this.cycles = cycles;
-        this.warmup = warmup;
-        this.reportEvery = reportEvery;
-        this.threadCycles = threadCycles;
-        this.sharedOps = sharedOps;
-        this.growthLimitKib = growthLimitKib;
+    /** The run the options ask for; each phase's length defaults to a share of the cycles. */
+    private Soak(Options options) {
+        cycles = options.number("--cycles").orElse(1_000_000L);
+        warmup = options.number("--warmup").orElse(Math.min(cycles / 10, 100_000));
+        reportEvery = options.number("--report-every").orElse(Math.max(1, cycles / 20));
+        threadCycles = options.number("--thread-cycles").orElse(cycles / THREADS);
+        sharedOps = options.number("--shared-ops").orElse(cycles / THREADS);
+        growthLimitKib = options.number("--growth-limit-kib").orElse(DEFAULT_GROWTH_LIMIT_KIB);
     }
 
     public static void main(String[] args) {
-        long cycles = 1_000_000;
-        Long warmup = null;
-        Long reportEvery = null;
-        Long threadCycles = null;
-        Long sharedOps = null;
-        long growthLimitKib = DEFAULT_GROWTH_LIMIT_KIB;
-        for (int i = 0; i < args.length; i++) {
-            if (i + 1 >= args.length) {
-                usage("missing value for " + args[i]);
-            }
-            long value = Long.parseLong(args[++i].replace("_", ""));
-            switch (args[i - 1]) {
-                case "--cycles": cycles = value; break;
-                case "--warmup": warmup = value; break;
-                case "--report-every": reportEvery = value; break;
-                case "--thread-cycles": threadCycles = value; break;
-                case "--shared-ops": sharedOps = value; break;
-                case "--growth-limit-kib": growthLimitKib = value; break;
-                default: usage("unknown option " + args[i - 1]);
-            }
+        Options options;
+        try {
+            options = Options.parse(args, Set.of(), Set.of("--cycles", "--warmup", "--report-every",
+                    "--thread-cycles", "--shared-ops", "--growth-limit-kib"));
+        } catch (IllegalArgumentException e) {
+            usage(e.getMessage());
+            return;
         }
-        Soak soak = new Soak(cycles,
-                warmup != null ? warmup : Math.min(cycles / 10, 100_000),
-                reportEvery != null ? reportEvery : Math.max(1, cycles / 20),
-                threadCycles != null ? threadCycles : cycles / THREADS,
-                sharedOps != null ? sharedOps : cycles / THREADS,
-                growthLimitKib);
+        Soak soak = new Soak(options);
         try {
             soak.run();
             System.out.println("SOAK PASSED");
@@ -144,28 +130,14 @@ public final class Soak {
 
     /** Every setting given a value, so that every conversion path runs. */
     static DravixProperty fullSettings(String name) {
-        DravixProperty settings = new DravixProperty()
-                .setCfgFile("/etc/dravix/" + name + ".cfg")
-                .setCfgStrings("<cfg a=\"1\"/>", "<cfg b=\"2\"/>", "<cfg c=\"3\"/>", "<cfg d=\"4\"/>")
-                .setServiceName(name)
-                .setApplicationName("soak-application")
-                .setEnforceXsdValidation(false)
-                .setServiceVerbosity(DravixProperty.LOG_VERBOSITY_INFO)
-                .setDdsVerbosity(DravixProperty.LOG_VERBOSITY_EXCEPTIONS)
-                .setDomainIdBase(17)
-                .setPluginSearchPath("/opt/dravix/plugins")
-                .setDontStartService(true)
-                .setEnableAdministration(true)
-                .setAdministrationDomainId(5)
-                .setEnableMonitoring(true)
-                .setMonitoringDomainId(6)
-                .setSkipDefaultFiles(true)
-                .setIdentifyExecution(true);
-        Properties environment = settings.getUserEnvironment();
+        Properties environment = new Properties();
         for (int i = 0; i < 8; i++) {
             environment.setProperty("SOAK_VARIABLE_" + i, "value-" + i);
         }
-        return settings;
+        return SelfCheckCases.everySetting("/etc/dravix/" + name + ".cfg", new String[] {"<cfg a=\"1\"/>",
+            "<cfg b=\"2\"/>", "<cfg c=\"3\"/>", "<cfg d=\"4\"/>"}, name, "soak-application", new int[] {
+                DravixProperty.LOG_VERBOSITY_INFO, DravixProperty.LOG_VERBOSITY_EXCEPTIONS, 17, 5, 6},
+                "/opt/dravix/plugins", environment);
     }
 
     /** One full cycle; the configuration must have the length of the first one. */
@@ -354,6 +326,16 @@ public final class Soak {
             return "<name>" + name + "</name>";
         }
 
+        /** Whether the service took the call; a refusal is a DravixException. */
+        private boolean accepted(Runnable call) {
+            try {
+                call.run();
+                return true;
+            } catch (DravixException e) {
+                return false;
+            }
+        }
+
         private String deleteOwn() {
             String name = live.remove(random.nextInt(live.size()));
             service.deleteEntity(name);
@@ -367,20 +349,10 @@ public final class Soak {
             for (long op = 0; op < ops; op++) {
                 switch (random.nextInt(10)) {
                     case 0:
-                        try {
-                            service.start();
-                            starts++;
-                        } catch (DravixException e) {
-                            startsRefused++;
-                        }
+                        if (accepted(service::start)) { starts++; } else { startsRefused++; }
                         break;
                     case 1:
-                        try {
-                            service.stop();
-                            stops++;
-                        } catch (DravixException e) {
-                            stopsRefused++;
-                        }
+                        if (accepted(service::stop)) { stops++; } else { stopsRefused++; }
                         break;
                     case 2:
                     case 3:

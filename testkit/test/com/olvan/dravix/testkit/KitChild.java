@@ -30,7 +30,7 @@ public final class KitChild {
                 break;
             default:
                 StandIn.get();
-                com.olvan.dravix.InstallationCheck.main(new String[0]);
+                com.olvan.dravix.diagnostics.InstallationCheck.main(new String[0]);
         }
     }
 }

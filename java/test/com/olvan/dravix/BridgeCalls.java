@@ -1,9 +1,11 @@
 package com.olvan.dravix;
 
 /**
- * The bridge's package-private natives, reachable from the benchmark: the
- * benchmark times the exports themselves, not the Java API's locking around
- * them.
+ * The bridge's package-private natives and the API's loading, for the code
+ * of other packages that tests or measures the bridge itself: the test
+ * controls, the soak and the benchmark (which times the exports, not the
+ * Java API's locking around them). It reaches them as the tests do, from the
+ * class path.
  */
 public final class BridgeCalls {
     private BridgeCalls() {
@@ -24,11 +26,6 @@ public final class BridgeCalls {
 
     public static void toNative(DravixProperty property, long record) {
         property.DravixProperty_to_native(record);
-    }
-
-    /** The API's own settings for a self-check case. */
-    public static DravixProperty selfCheckSettings(int testCase) {
-        return SelfCheckCases.settingsFor(testCase);
     }
 
     public static boolean checkNative(long record, long testCase) {

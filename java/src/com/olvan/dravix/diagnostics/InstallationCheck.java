@@ -1,11 +1,13 @@
-package com.olvan.dravix;
+package com.olvan.dravix.diagnostics;
 
+import com.olvan.dravix.DravixProperty;
 import java.io.IOException;
 import java.io.PrintStream;
 import java.nio.file.Path;
 import java.nio.file.Paths;
 import java.util.ArrayList;
 import java.util.List;
+import java.util.Optional;
 
 /**
  * Checks an installation: {@code java -jar olvan-dravix-<version>.jar}. Loads the
@@ -17,7 +19,9 @@ import java.util.List;
  * passes, 1 otherwise.
  */
 public final class InstallationCheck {
+    /** The self-check's message for a record that differs: the field's name follows. */
     private static final String DIFFERENCE = "property compare error for field ";
+    private static final String BRIDGE = System.mapLibraryName("olvanjnidravix");
 
     private InstallationCheck() {
     }
@@ -37,29 +41,37 @@ public final class InstallationCheck {
         out.printf("  Java:        %s (%s), %s%n", System.getProperty("java.version"),
                 System.getProperty("java.vendor"), System.getProperty("java.home"));
         out.printf("  API jar:     %s, %s%n", version(), jarFile());
-        Path bridge;
+        Optional<Path> bridge;
         try {
-            bridge = NativeLibrary.loadedFile();
-        } catch (UnsatisfiedLinkError | IllegalCallerException e) {
+            // Any use that needs the bridge makes the API load it; case -1 compares nothing.
+            new DravixProperty().checkNative(-1);
+            bridge = LoadedLibraries.mapped(BRIDGE);
+        } catch (UnsatisfiedLinkError | IllegalCallerException | IOException e) {
             out.println("  Bridge:      not loaded");
             out.println();
             out.println("FAILED: " + e.getMessage());
             return 1;
         }
-        out.printf("  Bridge:      %s (%s)%n", bridge, LoadedLibraries.machine(bridge));
-        boolean standIn = false;
-        try {
-            for (LoadedLibraries.Library library : LoadedLibraries.productLibraries(bridge)) {
-                boolean service = library.name().equals("libolvandravix.so");
-                boolean thisStandsIn = service && library.file().isPresent()
-                        && LoadedLibraries.isStandIn(library.file().get());
-                standIn |= thisStandsIn;
-                out.printf("  %-12s %s -> %s%s%n", service ? "Service:" : "Middleware:", library.name(),
-                        library.file().map(Path::toString).orElse("(not among the mapped files)"),
-                        thisStandsIn ? " (the stand-in for tests, not the product)" : "");
+        Optional<String> serviceAbout = Optional.empty();
+        if (bridge.isEmpty()) {
+            out.println("  Bridge:      loaded, but not among the mapped files");
+        } else {
+            out.printf("  Bridge:      %s (%s)%n", bridge.get(), LoadedLibraries.machine(bridge.get()));
+            try {
+                for (LoadedLibraries.Library library : LoadedLibraries.productLibraries(bridge.get())) {
+                    boolean service = library.name().equals("libolvandravix.so");
+                    Optional<String> about = library.file().isPresent()
+                            ? LoadedLibraries.about(library.file().get()) : Optional.empty();
+                    if (service) {
+                        serviceAbout = about;
+                    }
+                    out.printf("  %-12s %s -> %s%s%n", service ? "Service:" : "Middleware:", library.name(),
+                            library.file().map(Path::toString).orElse("(not among the mapped files)"),
+                            about.map(text -> " (" + text + ")").orElse(""));
+                }
+            } catch (IOException | RuntimeException e) {
+                out.println("  (the bridge's libraries could not be listed: " + e + ")");
             }
-        } catch (IOException | RuntimeException e) {
-            out.println("  (the bridge's libraries could not be listed: " + e + ")");
         }
 
         out.println("Self-check, the API's settings against the bridge and the service library:");
@@ -76,10 +88,7 @@ public final class InstallationCheck {
         if (failed.isEmpty()) {
             out.println("PASSED: all " + SelfCheckCases.COUNT + " cases; this API jar and the installed service"
                     + " library agree.");
-            if (standIn) {
-                out.println("The service library is the stand-in for tests: a program run here reaches no real"
-                        + " Dravix service.");
-            }
+            serviceAbout.ifPresent(about -> out.println("The service library is " + about + "."));
             return 0;
         }
         out.println();

@@ -1,4 +1,4 @@
-package com.olvan.dravix;
+package com.olvan.dravix.diagnostics;
 
 import java.io.IOException;
 import java.nio.ByteBuffer;
@@ -17,17 +17,16 @@ import java.util.regex.Pattern;
 /**
  * Which libraries the bridge needs and which files the dynamic loader took for
  * them: the bridge's NEEDED entries, read from its ELF dynamic section, and the
- * files mapped into this process ({@code /proc/self/maps}).
+ * files mapped into this process ({@code /proc/self/maps}). Public for the
+ * API's loader; the package is not exported.
  */
-final class LoadedLibraries {
+public final class LoadedLibraries {
     /** The C and C++ runtimes and the JVM: needed by every bridge, not the product's. */
     private static final Pattern RUNTIME = Pattern.compile(
             "lib(c|m|dl|rt|pthread|stdc\\+\\+|gcc_s|jvm)\\.so(\\..*)?");
     private static final int SHT_DYNAMIC = 6;
-    private static final int SHT_DYNSYM = 11;
-    private static final int SYMBOL_SIZE = 24;
-    /** A control every stand-in service library exports and no product has. */
-    private static final String STAND_IN_MARK = "olvan_dravix_control_reset";
+    /** The section in which a library may say what it is, as NUL-terminated UTF-8. */
+    private static final String ABOUT_SECTION = "olvan_dravix_about";
     private static final long DT_NULL = 0;
     private static final long DT_NEEDED = 1;
 
@@ -35,11 +34,11 @@ final class LoadedLibraries {
     }
 
     /** A library the bridge needs, and the file mapped for it if one is. */
-    record Library(String name, Optional<Path> file) {
+    public record Library(String name, Optional<Path> file) {
     }
 
     /** The product libraries the bridge needs (its NEEDED entries but the runtimes), resolved. */
-    static List<Library> productLibraries(Path bridge) throws IOException {
+    public static List<Library> productLibraries(Path bridge) throws IOException {
         Set<Path> mapped = mappedFiles();
         List<Library> libraries = new ArrayList<>();
         for (String name : needed(bridge)) {
@@ -66,6 +65,11 @@ final class LoadedLibraries {
         return mapped.stream().filter(p -> p.getFileName().toString().equals(name)).findFirst();
     }
 
+    /** The first file of that name mapped into this process, if any. */
+    public static Optional<Path> mapped(String name) throws IOException {
+        return mappedFiles().stream().filter(p -> p.getFileName().toString().equals(name)).findFirst();
+    }
+
     /** Every file mapped into this process, as the kernel names it. */
     static Set<Path> mappedFiles() throws IOException {
         Set<Path> files = new LinkedHashSet<>();
@@ -79,7 +83,7 @@ final class LoadedLibraries {
     }
 
     /** The machine an ELF file is built for, in os.arch's words where there are some, or null if unreadable. */
-    static String machine(Path file) {
+    public static String machine(Path file) {
         try (java.io.InputStream in = Files.newInputStream(file)) {
             byte[] header = in.readNBytes(20);
             if (header.length < 20 || header[0] != 0x7F || header[1] != 'E' || header[2] != 'L' || header[3] != 'F') {
@@ -103,22 +107,28 @@ final class LoadedLibraries {
         }
     }
 
-    /** Whether the library is a stand-in for tests (the test kit's, or the standin component's). */
-    static boolean isStandIn(Path library) throws IOException {
+    /** What the library says it is, from its section olvan_dravix_about, if it says. */
+    public static Optional<String> about(Path library) throws IOException {
         ByteBuffer bytes = elf(library);
-        for (Section symbols : sections(bytes, SHT_DYNSYM)) {
-            for (int symbol = symbols.offset(); symbol + SYMBOL_SIZE <= symbols.end(); symbol += SYMBOL_SIZE) {
-                boolean defined = bytes.getShort(symbol + 6) != 0;
-                if (defined && cString(bytes, symbols.strings() + bytes.getInt(symbol)).equals(STAND_IN_MARK)) {
-                    return true;
-                }
+        long sectionTable = bytes.getLong(0x28);
+        int entrySize = Short.toUnsignedInt(bytes.getShort(0x3A));
+        int count = Short.toUnsignedInt(bytes.getShort(0x3C));
+        int names = Math.toIntExact(bytes.getLong(header(sectionTable, entrySize, bytes.getShort(0x3E)) + 0x18));
+        for (int i = 0; i < count; i++) {
+            int header = header(sectionTable, entrySize, i);
+            if (cString(bytes, names + bytes.getInt(header)).equals(ABOUT_SECTION)) {
+                return Optional.of(cString(bytes, Math.toIntExact(bytes.getLong(header + 0x18))));
             }
         }
-        return false;
+        return Optional.empty();
+    }
+
+    private static int header(long sectionTable, int entrySize, int index) {
+        return Math.toIntExact(sectionTable + (long) Short.toUnsignedInt((short) index) * entrySize);
     }
 
     /** The NEEDED entries of a 64-bit little-endian ELF shared object, in order. */
-    static List<String> needed(Path elf) throws IOException {
+    public static List<String> needed(Path elf) throws IOException {
         ByteBuffer bytes = elf(elf);
         List<String> names = new ArrayList<>();
         for (Section dynamic : sections(bytes, SHT_DYNAMIC)) {
@@ -146,12 +156,12 @@ final class LoadedLibraries {
         int count = Short.toUnsignedInt(bytes.getShort(0x3C));
         List<Section> sections = new ArrayList<>();
         for (int i = 0; i < count; i++) {
-            int header = Math.toIntExact(sectionTable + (long) i * entrySize);
+            int header = header(sectionTable, entrySize, i);
             if (bytes.getInt(header + 4) != type) {
                 continue;
             }
             int offset = Math.toIntExact(bytes.getLong(header + 0x18));
-            int stringsHeader = Math.toIntExact(sectionTable + (long) bytes.getInt(header + 0x28) * entrySize);
+            int stringsHeader = header(sectionTable, entrySize, bytes.getInt(header + 0x28));
             sections.add(new Section(offset, offset + bytes.getLong(header + 0x20),
                     Math.toIntExact(bytes.getLong(stringsHeader + 0x18))));
         }
