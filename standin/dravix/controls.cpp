@@ -8,7 +8,6 @@
 #include <string>
 
 #include "common/countdown.h"
-#include "dravix/service.h"
 #include "olvan_standin_control.h"
 
 namespace olvan_standin {
@@ -60,6 +59,7 @@ struct Controls {
     std::atomic<long> calls[kExports] = {};
     std::atomic<int> forced[kExports] = {};
     std::atomic<long> bad_text_frees{0};
+    std::atomic<long> dead_service_calls{0};
     std::atomic<bool> fail_new{false};
     std::atomic<bool> fail_get_configuration{false};
     Countdown fail_add;
@@ -135,6 +135,8 @@ void count_call(Export which) {
 
 void count_bad_text_free() { controls().bad_text_frees.fetch_add(1, std::memory_order_relaxed); }
 
+void count_dead_service_call() { controls().dead_service_calls.fetch_add(1, std::memory_order_relaxed); }
+
 int forced_result(Export which) {
     if (injected_failure(which)) {
         return 0;
@@ -185,7 +187,7 @@ extern "C" void olvan_dravix_control_reset(void) {
         count.store(0);
     }
     c.bad_text_frees.store(0);
-    olvan_standin::reset_dead_service_calls();
+    c.dead_service_calls.store(0);
     c.clear_forced();
     c.fail_new.store(false);
     c.fail_get_configuration.store(false);
@@ -211,6 +213,8 @@ extern "C" long olvan_dravix_calls(const char *function_name) {
 }
 
 extern "C" long olvan_dravix_bad_text_frees(void) { return controls().bad_text_frees.load(); }
+
+extern "C" long olvan_dravix_dead_service_calls(void) { return controls().dead_service_calls.load(); }
 
 extern "C" void olvan_dravix_fail_new(int on) { controls().fail_new.store(on != 0); }
 

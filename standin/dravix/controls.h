@@ -25,6 +25,8 @@ enum class Export {
 };
 
 void count_call(Export which);
+// A call on a service that is not live, or a delete that overlapped a call.
+void count_dead_service_call();
 // A configuration text freed that was not live (double or foreign free).
 void count_bad_text_free();
 // The result forced on start, stop, create_entity or delete_entity, or -1.

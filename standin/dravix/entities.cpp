@@ -9,24 +9,17 @@
 
 using olvan_standin::count_call;
 using olvan_standin::Export;
-using olvan_standin::forced_result;
 
-extern "C" OLVAN_Boolean OLVAN_Dravix_create_entity(OLVAN_Dravix *self,
-                                                                         const char *entity_name,
-                                                                         const char *file_name,
-                                                                         const char *text) {
+extern "C" OLVAN_Boolean OLVAN_Dravix_create_entity(OLVAN_Dravix *self, const char *entity_name,
+                                                    const char *file_name, const char *text) {
     count_call(Export::CreateEntity);
     olvan_standin::remember_entity_call(entity_name, file_name, text);
     const olvan_standin::ServiceCall call(self);
-    if (self != nullptr && !call.live()) {
-        return 0;
-    }
-    const int forced = forced_result(Export::CreateEntity);
-    if (forced >= 0) {
-        return static_cast<OLVAN_Boolean>(forced);
+    if (const int result = call.opening(Export::CreateEntity); result >= 0) {
+        return static_cast<OLVAN_Boolean>(result);
     }
     // Exactly one source, and a non-empty name.
-    if (self == nullptr || entity_name == nullptr || entity_name[0] == '\0' || (file_name == nullptr) == (text == nullptr)) {
+    if (entity_name == nullptr || entity_name[0] == '\0' || (file_name == nullptr) == (text == nullptr)) {
         return 0;
     }
     try {
@@ -54,14 +47,10 @@ extern "C" OLVAN_Boolean OLVAN_Dravix_create_entity(OLVAN_Dravix *self,
 extern "C" OLVAN_Boolean OLVAN_Dravix_delete_entity(OLVAN_Dravix *self, const char *entity_name) {
     count_call(Export::DeleteEntity);
     const olvan_standin::ServiceCall call(self);
-    if (self != nullptr && !call.live()) {
-        return 0;
+    if (const int result = call.opening(Export::DeleteEntity); result >= 0) {
+        return static_cast<OLVAN_Boolean>(result);
     }
-    const int forced = forced_result(Export::DeleteEntity);
-    if (forced >= 0) {
-        return static_cast<OLVAN_Boolean>(forced);
-    }
-    if (self == nullptr || entity_name == nullptr) {
+    if (entity_name == nullptr) {
         return 0;
     }
     std::lock_guard<std::mutex> lock(self->mutex);

@@ -41,12 +41,12 @@ public:
         std::unique_lock<std::mutex> lock(mutex_);
         const auto found = services_.find(service);
         if (found == services_.end() || found->second.deleting) {
-            dead_calls_.fetch_add(1, std::memory_order_relaxed);
+            olvan_standin::count_dead_service_call();
             return false;
         }
         found->second.deleting = true;
         if (found->second.in_flight > 0) {
-            dead_calls_.fetch_add(1, std::memory_order_relaxed);
+            olvan_standin::count_dead_service_call();
             left_.wait(lock, [&] { return services_.at(service).in_flight == 0; });
         }
         services_.erase(service);
@@ -58,7 +58,7 @@ public:
         const auto found = services_.find(service);
         if (found == services_.end() || found->second.deleting) {
             if (count_dead) {
-                dead_calls_.fetch_add(1, std::memory_order_relaxed);
+                olvan_standin::count_dead_service_call();
             }
             return false;
         }
@@ -99,9 +99,6 @@ public:
         return made;
     }
 
-    long dead_calls() const { return dead_calls_.load(); }
-    void reset_dead_calls() { dead_calls_.store(0); }
-
 private:
     struct Entry {
         long in_flight = 0;
@@ -112,7 +109,6 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable left_;
     std::unordered_map<const OLVAN_Dravix *, Entry> services_;
-    std::atomic<long> dead_calls_{0};
     unsigned long long made_ = 0;
 };
 
@@ -121,6 +117,13 @@ ServiceRegistry &live_services() {
     static auto *registry = new ServiceRegistry();
     return *registry;
 }
+
+#if OLVAN_STANDIN_SAYS_WHAT_IT_IS
+// What this library is, where an installation check looks for a library's
+// own word on itself (a section of that name, NUL-terminated UTF-8). The
+// stand-in built as a product's library says nothing, as a product does not.
+[[gnu::section("olvan_dravix_about"), gnu::used]] const char kAbout[] = "the stand-in for tests, not the product";
+#endif
 
 }  // namespace
 
@@ -135,7 +138,16 @@ ServiceCall::~ServiceCall() {
     }
 }
 
-void reset_dead_service_calls() { live_services().reset_dead_calls(); }
+int ServiceCall::opening(Export which) const {
+    if (service_ != nullptr && !live_) {
+        return 0;
+    }
+    const int forced = forced_result(which);
+    if (forced >= 0) {
+        return forced;
+    }
+    return service_ == nullptr ? 0 : -1;
+}
 
 std::vector<std::pair<unsigned long long, OLVAN_Dravix *>> live_services_in_creation_order() {
     return live_services().in_creation_order();
@@ -177,51 +189,36 @@ extern "C" OLVAN_Boolean OLVAN_Dravix_delete(OLVAN_Dravix *self) {
     return 1;
 }
 
-extern "C" OLVAN_Boolean OLVAN_Dravix_start(OLVAN_Dravix *self) {
-    count_call(Export::Start);
+namespace {
+
+// Start and stop: a service starts unless it is started already, and stops
+// only when it is started.
+OLVAN_Boolean change_state(OLVAN_Dravix *self, Export which, ServiceState to) {
+    count_call(which);
     const olvan_standin::ServiceCall call(self);
-    if (self != nullptr && !call.live()) {
-        return 0;
-    }
-    const int forced = forced_result(Export::Start);
-    if (forced >= 0) {
-        return static_cast<OLVAN_Boolean>(forced);
-    }
-    if (self == nullptr) {
-        return 0;
+    if (const int result = call.opening(which); result >= 0) {
+        return static_cast<OLVAN_Boolean>(result);
     }
     std::lock_guard<std::mutex> lock(self->mutex);
-    if (self->state == ServiceState::Started) {
+    const bool started = self->state == ServiceState::Started;
+    if (to == ServiceState::Started ? started : !started) {
         return 0;
     }
-    self->state = ServiceState::Started;
+    self->state = to;
     return 1;
+}
+
+}  // namespace
+
+extern "C" OLVAN_Boolean OLVAN_Dravix_start(OLVAN_Dravix *self) {
+    return change_state(self, Export::Start, ServiceState::Started);
 }
 
 extern "C" OLVAN_Boolean OLVAN_Dravix_stop(OLVAN_Dravix *self) {
-    count_call(Export::Stop);
-    const olvan_standin::ServiceCall call(self);
-    if (self != nullptr && !call.live()) {
-        return 0;
-    }
-    const int forced = forced_result(Export::Stop);
-    if (forced >= 0) {
-        return static_cast<OLVAN_Boolean>(forced);
-    }
-    if (self == nullptr) {
-        return 0;
-    }
-    std::lock_guard<std::mutex> lock(self->mutex);
-    if (self->state != ServiceState::Started) {
-        return 0;
-    }
-    self->state = ServiceState::Stopped;
-    return 1;
+    return change_state(self, Export::Stop, ServiceState::Stopped);
 }
 
 extern "C" long olvan_dravix_live_services(void) { return live_services().live(); }
-
-extern "C" long olvan_dravix_dead_service_calls(void) { return live_services().dead_calls(); }
 
 extern "C" int olvan_dravix_service_state(void *service) {
     auto *self = static_cast<OLVAN_Dravix *>(service);

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "dravix/controls.h"
 #include "dravix/entity_table.h"
 #include "dravix/settings.h"
 #include "engine/olvan_dravix.h"
@@ -32,13 +33,15 @@ public:
 
     bool live() const { return live_; }
 
+    // The opening every export on a service shares, once it has counted
+    // itself: 0 for a dead service or null, the result a test forced, or -1
+    // when the export goes on to its own work.
+    int opening(Export which) const;
+
 private:
     OLVAN_Dravix *service_;
     bool live_;
 };
-
-// Part of the control reset: the count of calls on dead services starts anew.
-void reset_dead_service_calls();
 
 // The live services with their creation numbers, oldest first. Each may be
 // deleted as soon as this returns: enter a ServiceCall before touching one.

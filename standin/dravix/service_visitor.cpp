@@ -22,17 +22,13 @@ void visit(const olvan_dravix_service_visitor &v, unsigned long long made, const
     for (const auto &text : texts) {
         v.text(v.context, text.first, text_of(*text.second));
     }
+    // In the record's order; the Java side reads them by place.
     const std::pair<const char *, long> numbers[] = {
-        {"enforce_xsd_validation", s.enforce_xsd_validation},
-        {"service_verbosity", s.service_verbosity},
-        {"dds_verbosity", s.dds_verbosity},
-        {"domain_id_base", s.domain_id_base},
-        {"dont_start_service", s.dont_start_service},
-        {"enable_administration", s.enable_administration},
-        {"administration_domain_id", s.administration_domain_id},
-        {"enable_monitoring", s.enable_monitoring},
-        {"monitoring_domain_id", s.monitoring_domain_id},
-        {"skip_default_files", s.skip_default_files},
+        {"enforce_xsd_validation", s.enforce_xsd_validation}, {"service_verbosity", s.service_verbosity},
+        {"dds_verbosity", s.dds_verbosity}, {"domain_id_base", s.domain_id_base},
+        {"dont_start_service", s.dont_start_service}, {"enable_administration", s.enable_administration},
+        {"administration_domain_id", s.administration_domain_id}, {"enable_monitoring", s.enable_monitoring},
+        {"monitoring_domain_id", s.monitoring_domain_id}, {"skip_default_files", s.skip_default_files},
         {"identify_execution", s.identify_execution},
         {"registered_transports_count", s.registered_transports_count},
     };

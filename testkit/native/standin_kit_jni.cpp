@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "com_olvan_dravix_testkit_StandIn.h"
-#include "olvan_standin_control.h"
+#include "olvan_standin_jni.h"
 
 namespace {
 
@@ -83,15 +83,18 @@ jbyteArray bytes(JNIEnv *env, const Text &value) {
     return array;
 }
 
-jobjectArray byte_arrays(JNIEnv *env, const std::vector<Text> &values) {
-    jclass type = env->FindClass("[B");
+// A Java array of element_class with made(env, value) for each value: a local
+// reference, or null (an element left null, unless an exception is pending).
+template <typename T, typename Make>
+jobjectArray array_of(JNIEnv *env, const char *element_class, const std::vector<T> &values, Make made) {
+    jclass type = env->FindClass(element_class);
     if (type == nullptr) {
         return nullptr;
     }
     jobjectArray array = env->NewObjectArray(static_cast<jsize>(values.size()), type, nullptr);
     env->DeleteLocalRef(type);
     for (jsize i = 0; array != nullptr && i < static_cast<jsize>(values.size()); ++i) {
-        jbyteArray element = bytes(env, values[static_cast<size_t>(i)]);
+        jobject element = made(env, values[static_cast<size_t>(i)]);
         if (env->ExceptionCheck()) {
             env->DeleteLocalRef(array);
             return nullptr;
@@ -101,6 +104,8 @@ jobjectArray byte_arrays(JNIEnv *env, const std::vector<Text> &values) {
     }
     return array;
 }
+
+jobjectArray byte_arrays(JNIEnv *env, const std::vector<Text> &values) { return array_of(env, "[B", values, bytes); }
 
 jlongArray longs(JNIEnv *env, const std::vector<jlong> &values) {
     jlongArray array = env->NewLongArray(static_cast<jsize>(values.size()));
@@ -160,46 +165,29 @@ jobjectArray service_parts(JNIEnv *env, const Service &s) {
     return parts;
 }
 
-// A Java string's modified UTF-8, for export names (plain ASCII).
-std::string name_of(JNIEnv *env, jstring name) {
-    const char *chars = env->GetStringUTFChars(name, nullptr);
-    if (chars == nullptr) {
-        return std::string();
-    }
-    std::string copy(chars);
-    env->ReleaseStringUTFChars(name, chars);
-    return copy;
-}
-
 }  // namespace
 
 extern "C" {
 
 JNIEXPORT void JNICALL Java_com_olvan_dravix_testkit_StandIn_reset0(JNIEnv *, jclass) {
-    olvan_dravix_control_reset();
-    olvan_dds_control_reset();
+    olvan_standin_jni::reset_stand_ins();
 }
 
+// An empty name fails as an unknown export would.
 JNIEXPORT jboolean JNICALL Java_com_olvan_dravix_testkit_StandIn_failNext0(JNIEnv *env, jclass, jstring function) {
-    return olvan_dravix_fail_next(name_of(env, function).c_str()) != 0 ? JNI_TRUE : JNI_FALSE;
+    const auto name = olvan_standin_jni::function_name(env, function);
+    return olvan_dravix_fail_next(name.get() != nullptr ? name.get() : "") != 0 ? JNI_TRUE : JNI_FALSE;
 }
 
 JNIEXPORT jboolean JNICALL Java_com_olvan_dravix_testkit_StandIn_failAlways0(JNIEnv *env, jclass, jstring function,
                                                                            jboolean on) {
-    return olvan_dravix_fail_always(name_of(env, function).c_str(), on ? 1 : 0) != 0 ? JNI_TRUE : JNI_FALSE;
+    const auto name = olvan_standin_jni::function_name(env, function);
+    return olvan_dravix_fail_always(name.get() != nullptr ? name.get() : "", on ? 1 : 0) != 0 ? JNI_TRUE : JNI_FALSE;
 }
 
-JNIEXPORT void JNICALL Java_com_olvan_dravix_testkit_StandIn_failCopyAt0(JNIEnv *, jclass, jlong n) {
-    olvan_dds_fail_dup_at(static_cast<long>(n));
-}
-
-JNIEXPORT jlong JNICALL Java_com_olvan_dravix_testkit_StandIn_liveServices0(JNIEnv *, jclass) {
-    return olvan_dravix_live_services();
-}
-
-JNIEXPORT jlong JNICALL Java_com_olvan_dravix_testkit_StandIn_liveStrings0(JNIEnv *, jclass) {
-    return olvan_dds_live_strings();
-}
+OLVAN_STANDIN_JNI_FAIL_AT(Java_com_olvan_dravix_testkit_StandIn_failCopyAt0, olvan_dds_fail_dup_at)
+OLVAN_STANDIN_JNI_COUNT(Java_com_olvan_dravix_testkit_StandIn_liveServices0, olvan_dravix_live_services)
+OLVAN_STANDIN_JNI_COUNT(Java_com_olvan_dravix_testkit_StandIn_liveStrings0, olvan_dds_live_strings)
 
 JNIEXPORT jobjectArray JNICALL Java_com_olvan_dravix_testkit_StandIn_services0(JNIEnv *env, jclass) {
     std::vector<Service> services;
@@ -212,22 +200,7 @@ JNIEXPORT jobjectArray JNICALL Java_com_olvan_dravix_testkit_StandIn_services0(J
         }
         return nullptr;
     }
-    jclass object = env->FindClass("java/lang/Object");
-    if (object == nullptr) {
-        return nullptr;
-    }
-    jobjectArray all = env->NewObjectArray(static_cast<jsize>(services.size()), object, nullptr);
-    env->DeleteLocalRef(object);
-    for (jsize i = 0; all != nullptr && i < static_cast<jsize>(services.size()); ++i) {
-        jobjectArray parts = service_parts(env, services[static_cast<size_t>(i)]);
-        if (parts == nullptr) {
-            env->DeleteLocalRef(all);
-            return nullptr;
-        }
-        env->SetObjectArrayElement(all, i, parts);
-        env->DeleteLocalRef(parts);
-    }
-    return all;
+    return array_of(env, "java/lang/Object", services, service_parts);
 }
 
 }  // extern "C"

@@ -14,39 +14,13 @@
 #include <limits>
 
 #include "engine/olvan_dravix.h"
-#include "olvan_standin_control.h"
+#include "olvan_standin_jni.h"
 
 namespace {
 
-void throw_new(JNIEnv *env, const char *class_name, const char *message) {
-    jclass type = env->FindClass(class_name);
-    if (type == nullptr) {
-        return;  // FindClass left its own error pending
-    }
-    env->ThrowNew(type, message);
-    env->DeleteLocalRef(type);
-}
-
-// A new byte[] with a copy of the bytes; null with an exception pending on failure.
-jbyteArray byte_array(JNIEnv *env, const void *bytes, size_t length) {
-    if (length > static_cast<size_t>(std::numeric_limits<jsize>::max())) {
-        throw_new(env, "java/lang/OutOfMemoryError", "native bytes longer than a Java array");
-        return nullptr;
-    }
-    const jsize size = static_cast<jsize>(length);
-    jbyteArray array = env->NewByteArray(size);
-    if (array == nullptr) {
-        return nullptr;
-    }
-    if (size > 0) {
-        env->SetByteArrayRegion(array, 0, size, static_cast<const jbyte *>(bytes));
-        if (env->ExceptionCheck()) {
-            env->DeleteLocalRef(array);
-            return nullptr;
-        }
-    }
-    return array;
-}
+using olvan_standin_jni::byte_array;
+using olvan_standin_jni::function_name;
+using olvan_standin_jni::throw_new;
 
 // The bytes of a NUL-terminated string, or null for a null pointer.
 jbyteArray c_string_bytes(JNIEnv *env, const char *text) {
@@ -65,70 +39,29 @@ jbyteArray copy_bytes(JNIEnv *env, char *copy) {
 
 const void *as_pointer(jlong address) { return reinterpret_cast<const void *>(static_cast<intptr_t>(address)); }
 
-// Function names are ASCII, so modified UTF-8 is the plain bytes.
-class FunctionName {
-public:
-    FunctionName(JNIEnv *env, jstring name) : env_(env), name_(name) {
-        if (name != nullptr) {
-            chars_ = env->GetStringUTFChars(name, nullptr);
-        }
-    }
-    ~FunctionName() {
-        if (chars_ != nullptr) {
-            env_->ReleaseStringUTFChars(name_, chars_);
-        }
-    }
-    FunctionName(const FunctionName &) = delete;
-    FunctionName &operator=(const FunctionName &) = delete;
-
-    const char *get() const { return chars_; }
-
-private:
-    JNIEnv *env_;
-    jstring name_;
-    const char *chars_ = nullptr;
-};
-
 }  // namespace
 
 extern "C" {
 
 JNIEXPORT void JNICALL Java_com_olvan_dravix_testing_StandIn_reset(JNIEnv *, jclass) {
-    olvan_dravix_control_reset();
-    olvan_dds_control_reset();
+    olvan_standin_jni::reset_stand_ins();
 }
 
-JNIEXPORT void JNICALL Java_com_olvan_dravix_testing_StandIn_failDupAt(JNIEnv *, jclass, jlong n) {
-    olvan_dds_fail_dup_at(static_cast<long>(n));
-}
-
-JNIEXPORT jlong JNICALL Java_com_olvan_dravix_testing_StandIn_dupCalls(JNIEnv *, jclass) {
-    return olvan_dds_dup_calls();
-}
-
-JNIEXPORT jlong JNICALL Java_com_olvan_dravix_testing_StandIn_freeCalls(JNIEnv *, jclass) {
-    return olvan_dds_free_calls();
-}
-
-JNIEXPORT jlong JNICALL Java_com_olvan_dravix_testing_StandIn_liveStrings(JNIEnv *, jclass) {
-    return olvan_dds_live_strings();
-}
-
-JNIEXPORT jlong JNICALL Java_com_olvan_dravix_testing_StandIn_badFrees(JNIEnv *, jclass) {
-    return olvan_dds_bad_frees();
-}
+OLVAN_STANDIN_JNI_FAIL_AT(Java_com_olvan_dravix_testing_StandIn_failDupAt, olvan_dds_fail_dup_at)
+OLVAN_STANDIN_JNI_COUNT(Java_com_olvan_dravix_testing_StandIn_dupCalls, olvan_dds_dup_calls)
+OLVAN_STANDIN_JNI_COUNT(Java_com_olvan_dravix_testing_StandIn_freeCalls, olvan_dds_free_calls)
+OLVAN_STANDIN_JNI_COUNT(Java_com_olvan_dravix_testing_StandIn_liveStrings, olvan_dds_live_strings)
+OLVAN_STANDIN_JNI_COUNT(Java_com_olvan_dravix_testing_StandIn_badFrees, olvan_dds_bad_frees)
 
 JNIEXPORT jlong JNICALL Java_com_olvan_dravix_testing_StandIn_calls(JNIEnv *env, jclass, jstring function) {
-    FunctionName name(env, function);
+    const auto name = function_name(env, function);
     if (function != nullptr && name.get() == nullptr) {
         return -1;  // OutOfMemoryError pending
     }
     return olvan_dravix_calls(name.get());
 }
 
-JNIEXPORT void JNICALL Java_com_olvan_dravix_testing_StandIn_failNew(JNIEnv *, jclass, jboolean on) {
-    olvan_dravix_fail_new(on == JNI_TRUE ? 1 : 0);
-}
+OLVAN_STANDIN_JNI_SWITCH(Java_com_olvan_dravix_testing_StandIn_failNew, olvan_dravix_fail_new)
 
 JNIEXPORT void JNICALL Java_com_olvan_dravix_testing_StandIn_forceResult(JNIEnv *env, jclass, jstring function,
                                                                           jint value) {
@@ -136,35 +69,19 @@ JNIEXPORT void JNICALL Java_com_olvan_dravix_testing_StandIn_forceResult(JNIEnv 
         throw_new(env, "java/lang/NullPointerException", "function");
         return;
     }
-    FunctionName name(env, function);
+    const auto name = function_name(env, function);
     if (name.get() != nullptr) {
         olvan_dravix_force_result(name.get(), value);
     }
 }
 
-JNIEXPORT void JNICALL Java_com_olvan_dravix_testing_StandIn_failGetConfiguration(JNIEnv *, jclass, jboolean on) {
-    olvan_dravix_fail_get_configuration(on == JNI_TRUE ? 1 : 0);
-}
-
-JNIEXPORT void JNICALL Java_com_olvan_dravix_testing_StandIn_failAddAt(JNIEnv *, jclass, jlong n) {
-    olvan_dravix_fail_add_at(static_cast<long>(n));
-}
-
-JNIEXPORT jlong JNICALL Java_com_olvan_dravix_testing_StandIn_liveTexts(JNIEnv *, jclass) {
-    return olvan_dravix_live_texts();
-}
-
-JNIEXPORT jlong JNICALL Java_com_olvan_dravix_testing_StandIn_badTextFrees(JNIEnv *, jclass) {
-    return olvan_dravix_bad_text_frees();
-}
-
-JNIEXPORT jlong JNICALL Java_com_olvan_dravix_testing_StandIn_liveServices(JNIEnv *, jclass) {
-    return olvan_dravix_live_services();
-}
-
-JNIEXPORT jlong JNICALL Java_com_olvan_dravix_testing_StandIn_deadServiceCalls(JNIEnv *, jclass) {
-    return olvan_dravix_dead_service_calls();
-}
+OLVAN_STANDIN_JNI_SWITCH(Java_com_olvan_dravix_testing_StandIn_failGetConfiguration,
+                         olvan_dravix_fail_get_configuration)
+OLVAN_STANDIN_JNI_FAIL_AT(Java_com_olvan_dravix_testing_StandIn_failAddAt, olvan_dravix_fail_add_at)
+OLVAN_STANDIN_JNI_COUNT(Java_com_olvan_dravix_testing_StandIn_liveTexts, olvan_dravix_live_texts)
+OLVAN_STANDIN_JNI_COUNT(Java_com_olvan_dravix_testing_StandIn_badTextFrees, olvan_dravix_bad_text_frees)
+OLVAN_STANDIN_JNI_COUNT(Java_com_olvan_dravix_testing_StandIn_liveServices, olvan_dravix_live_services)
+OLVAN_STANDIN_JNI_COUNT(Java_com_olvan_dravix_testing_StandIn_deadServiceCalls, olvan_dravix_dead_service_calls)
 
 JNIEXPORT jbyteArray JNICALL Java_com_olvan_dravix_testing_StandIn_lastRecord(JNIEnv *env, jclass) {
     unsigned char record[sizeof(OLVAN_DravixProperty)];
