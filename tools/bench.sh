@@ -27,15 +27,12 @@ if cmake --build "$build" --target help | grep olvan-dravix-bench-ffm >/dev/null
 fi
 # shellcheck disable=SC2086
 cmake --build "$build" -j2 --target $targets >/dev/null
-lib=$build/lib
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' "$build/CMakeCache.txt")
-if [ -z "$jdk" ]; then
-  java=$(sed -n 's/^Java_JAVA_EXECUTABLE:[A-Z]*=//p' "$build/CMakeCache.txt")
-else
-  java=$jdk/bin/java
-fi
+# shellcheck source=/dev/null
+. "$build/olvan-tools.env"
+java=${jdk:+$jdk/bin/java}
+java=${java:-$OLVAN_JAVA}
 # Equal -Xms and -Xmx with the heap touched up front: heap growth must cost
 # neither time nor resident memory inside a measurement. JDK 17 accepts the
 # native access flag and ignores it.
-exec "$java" --enable-native-access=ALL-UNNAMED -Xms2g -Xmx2g -XX:+AlwaysPreTouch -Djava.library.path="$lib" \
-  -cp "$lib/olvan-dravix-$version.jar:$lib/olvan-dravix-bench.jar:$lib/olvan-dravix-bench-ffm.jar" com.olvan.dravix.bench.DravixBench "$@"
+exec "$java" --enable-native-access=ALL-UNNAMED -Xms2g -Xmx2g -XX:+AlwaysPreTouch -Djava.library.path="$OLVAN_LIB_DIR" \
+  -cp "$OLVAN_BENCH_CLASSPATH" com.olvan.dravix.bench.DravixBench "$@"

@@ -13,8 +13,9 @@ if [ "$(id -u)" -ne 0 ]; then
   echo "check-plain-debian.sh needs root (debootstrap, mount, chroot)" >&2
   exit 1
 fi
-command -v debootstrap >/dev/null ||
-  { apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq debootstrap >/dev/null; }
+# shellcheck source=tools/apt_install.sh
+. tools/apt_install.sh
+command -v debootstrap >/dev/null || olvan_apt_install debootstrap
 
 # The archive this machine installs from, as its own apt sources name it.
 mirror=$(sed -n 's/^URIs: *\([^ ]*\/debian\)$/\1/p' /etc/apt/sources.list.d/*.sources 2>/dev/null | head -1)

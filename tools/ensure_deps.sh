@@ -46,22 +46,15 @@ validator_missing() {
     "$validator/node_modules/@cyclonedx/cyclonedx-library/package.json" 2>/dev/null
 }
 [ ${#missing[@]} -eq 0 ] && ! validator_missing && exit 0
-if [ "$(id -u)" -ne 0 ]; then
-  if command -v sudo >/dev/null; then
-    sudo=(sudo)
-  else
-    echo "Missing packages: ${missing[*]}. As root: apt-get update && apt-get install -y ${missing[*]}" \
-      "$(validator_missing && echo "&& npm install --prefix $validator ${validator_packages[*]}")" >&2
-    exit 1
-  fi
-else
-  sudo=()
+if [ "$(id -u)" -ne 0 ] && ! command -v sudo >/dev/null; then
+  echo "Missing packages: ${missing[*]}. As root: apt-get update && apt-get install -y ${missing[*]}" \
+    "$(validator_missing && echo "&& npm install --prefix $validator ${validator_packages[*]}")" >&2
+  exit 1
 fi
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing ${missing[*]} with apt-get"
-  "${sudo[@]}" apt-get update -qq
-  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
-fi
+[ "$(id -u)" -eq 0 ] && sudo=() || sudo=(sudo)
+# shellcheck source=tools/apt_install.sh
+. "$(dirname "$0")/apt_install.sh"
+[ ${#missing[@]} -eq 0 ] || olvan_apt_install "${missing[@]}"
 if validator_missing; then
   echo "Installing ${validator_packages[*]} with npm into $validator"
   "${sudo[@]}" mkdir -p "$validator"

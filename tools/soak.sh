@@ -18,6 +18,6 @@ else
   cmake --preset default >/dev/null
   cmake --build --preset default >/dev/null
 fi
-java=$(sed -n 's/^Java_JAVA_EXECUTABLE:[A-Z]*=//p' "$dir/CMakeCache.txt")
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' "$dir/CMakeCache.txt")
-exec soak/run_soak.sh "$java" "$dir/lib" "$dir/lib/olvan-dravix-$version.jar" -Xcheck:jni -- --cycles "$cycles"
+# shellcheck source=/dev/null
+. "$dir/olvan-tools.env"
+exec soak/run_soak.sh "$OLVAN_JAVA" "$OLVAN_LIB_DIR" "$OLVAN_API_JAR" -Xcheck:jni -- --cycles "$cycles"

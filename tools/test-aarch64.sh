@@ -17,12 +17,9 @@ missing=()
 command -v aarch64-linux-gnu-g++ >/dev/null || missing+=(g++-aarch64-linux-gnu)
 command -v qemu-aarch64 >/dev/null || missing+=(qemu-user)
 command -v update-binfmts >/dev/null || missing+=(binfmt-support)
-if [ ${#missing[@]} -gt 0 ]; then
-  [ "$(id -u)" -eq 0 ] && sudo=() || sudo=(sudo)
-  echo "Installing ${missing[*]} with apt-get"
-  "${sudo[@]}" apt-get update -qq
-  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
-fi
+# shellcheck source=tools/apt_install.sh
+. tools/apt_install.sh
+[ ${#missing[@]} -eq 0 ] || olvan_apt_install "${missing[@]}"
 
 # The arm64 root: packages downloaded with an apt configuration of its own,
 # so that the machine's apt state and architectures stay as they are.
