@@ -66,31 +66,20 @@ final class PeakMemory {
             InterruptedException {
         // Room for the 64 MiB cases' strings; a small payload needs little.
         String heap = size > 8 << 20 ? "1g" : "256m";
-        List<String> command = Children.javaCommand("-Xint", "-Xms" + heap, "-Xmx" + heap, "-XX:+AlwaysPreTouch");
-        command.add(DravixBench.class.getName());
-        command.add("--memory-child");
-        command.add(name);
-        command.add(side);
-        command.add(Integer.toString(size));
-        Process child = new ProcessBuilder(command).redirectErrorStream(true).start();
+        List<String> output = Children.run(List.of("-Xint", "-Xms" + heap, "-Xmx" + heap, "-XX:+AlwaysPreTouch"),
+                List.of("--memory-child", name, side, Integer.toString(size)), "memory case " + name + "/" + side);
         long extra = -1;
         long kept = -1;
-        StringBuilder output = new StringBuilder();
-        try (BufferedReader in = new BufferedReader(
-                new InputStreamReader(child.getInputStream(), StandardCharsets.UTF_8))) {
-            for (String line; (line = in.readLine()) != null; ) {
-                output.append(line).append('\n');
-                if (line.startsWith("PEAK_EXTRA ")) {
-                    extra = Long.parseLong(line.substring("PEAK_EXTRA ".length()).trim());
-                } else if (line.startsWith("KEPT ")) {
-                    kept = Long.parseLong(line.substring("KEPT ".length()).trim());
-                }
+        for (String line : output) {
+            if (line.startsWith("PEAK_EXTRA ")) {
+                extra = Long.parseLong(line.substring("PEAK_EXTRA ".length()).trim());
+            } else if (line.startsWith("KEPT ")) {
+                kept = Long.parseLong(line.substring("KEPT ".length()).trim());
             }
         }
-        int status = child.waitFor();
-        if (status != 0 || extra < 0 || kept < 0) {
-            throw new IllegalStateException("memory case " + name + "/" + side + " failed (exit " + status + "):\n"
-                    + output);
+        if (extra < 0 || kept < 0) {
+            throw new IllegalStateException("memory case " + name + "/" + side + " gave no figures:\n"
+                    + String.join("\n", output));
         }
         return new long[] {extra, kept};
     }

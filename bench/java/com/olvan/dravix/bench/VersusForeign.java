@@ -23,17 +23,17 @@ final class VersusForeign {
         this.peer = peer;
     }
 
-    /** Runs the rows, or returns a note saying why there are none. */
-    static String run(DravixBench bench) throws IOException {
+    /** Runs the rows, or notes why there are none. */
+    static void run(DravixBench bench) throws IOException {
         ForeignPeer peer = ForeignPeer.find();
         if (peer == null) {
-            return "no FFM rows: they need JDK 22 or later and olvan-dravix-bench-ffm.jar on the class path";
+            bench.note("no FFM rows: they need JDK 22 or later and olvan-dravix-bench-ffm.jar on the class path");
+            return;
         }
         VersusForeign rows = new VersusForeign(bench, peer);
         rows.configurations();
         rows.entities();
         rows.conversion();
-        return null;
     }
 
     /** A service made through the API and an equal one by hand, for the peer; both started. */
@@ -198,8 +198,8 @@ final class VersusForeign {
     private void conversionVersusPeer(String name, DravixProperty full, long[] records, boolean viaBridge) {
         if (bench.wanted(name)) {
             bench.add(name, "call", () -> Harness.compare(
-                    () -> DravixBench.convertBatch(full, records, viaBridge),
-                    () -> DravixBench.convertBatch(full, records, false, peer),
+                    () -> ConversionRows.convertBatch(full, records, viaBridge),
+                    () -> ConversionRows.convertBatch(full, records, false, peer),
                     records.length, false, bench.plan(DravixBench.Size.SMALL)), Double.NaN);
         }
     }
