@@ -1,11 +1,11 @@
 package com.olvan.dravix.bench;
 
 import com.olvan.dravix.BridgeCalls;
+import com.olvan.dravix.bench.Sides.Maker;
+import com.olvan.dravix.bench.Sides.Service;
 import java.io.IOException;
 import java.nio.charset.StandardCharsets;
 import java.nio.file.Path;
-import com.olvan.dravix.bench.Sides.Maker;
-import com.olvan.dravix.bench.Sides.Service;
 
 /**
  * get_configuration: every text against the least the JVM does to make a

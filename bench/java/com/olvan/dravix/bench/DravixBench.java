@@ -1,22 +1,15 @@
 package com.olvan.dravix.bench;
 
 import com.olvan.dravix.BridgeCalls;
-import com.olvan.dravix.diagnostics.SelfCheckCases;
-import com.olvan.dravix.testing.Options;
 import com.olvan.dravix.DravixProperty;
-import java.lang.management.ManagementFactory;
+import com.olvan.dravix.testing.Options;
 import java.io.IOException;
-import java.io.UncheckedIOException;
-import java.io.InputStreamReader;
-import java.nio.charset.StandardCharsets;
-import java.nio.file.Path;
+import java.lang.management.ManagementFactory;
 import java.util.ArrayList;
-import java.util.Enumeration;
 import java.util.List;
 import java.util.Locale;
-import java.util.Properties;
-import java.util.function.Supplier;
 import java.util.Set;
+import java.util.function.Supplier;
 import java.util.regex.Pattern;
 
 /**

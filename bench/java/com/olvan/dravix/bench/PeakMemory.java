@@ -1,11 +1,8 @@
 package com.olvan.dravix.bench;
 
 import com.olvan.dravix.BridgeCalls;
-import java.io.BufferedReader;
 import java.io.IOException;
-import java.io.InputStreamReader;
 import java.lang.ref.Reference;
-import java.nio.charset.StandardCharsets;
 import java.nio.file.Files;
 import java.nio.file.Path;
 import java.util.List;

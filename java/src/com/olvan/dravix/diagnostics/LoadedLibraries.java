@@ -62,12 +62,16 @@ public final class LoadedLibraries {
                 // Not resolvable: look for the name among the mapped files.
             }
         }
-        return mapped.stream().filter(p -> p.getFileName().toString().equals(name)).findFirst();
+        return named(mapped, name);
     }
 
     /** The first file of that name mapped into this process, if any. */
     public static Optional<Path> mapped(String name) throws IOException {
-        return mappedFiles().stream().filter(p -> p.getFileName().toString().equals(name)).findFirst();
+        return named(mappedFiles(), name);
+    }
+
+    private static Optional<Path> named(Set<Path> files, String name) {
+        return files.stream().filter(p -> p.getFileName().toString().equals(name)).findFirst();
     }
 
     /** Every file mapped into this process, as the kernel names it. */
@@ -110,12 +114,10 @@ public final class LoadedLibraries {
     /** What the library says it is, from its section olvan_dravix_about, if it says. */
     public static Optional<String> about(Path library) throws IOException {
         ByteBuffer bytes = elf(library);
-        long sectionTable = bytes.getLong(0x28);
-        int entrySize = Short.toUnsignedInt(bytes.getShort(0x3A));
-        int count = Short.toUnsignedInt(bytes.getShort(0x3C));
-        int names = Math.toIntExact(bytes.getLong(header(sectionTable, entrySize, bytes.getShort(0x3E)) + 0x18));
-        for (int i = 0; i < count; i++) {
-            int header = header(sectionTable, entrySize, i);
+        SectionTable table = SectionTable.of(bytes);
+        int names = Math.toIntExact(bytes.getLong(table.header(table.namesIndex()) + 0x18));
+        for (int i = 0; i < table.count(); i++) {
+            int header = table.header(i);
             if (cString(bytes, names + bytes.getInt(header)).equals(ABOUT_SECTION)) {
                 return Optional.of(cString(bytes, Math.toIntExact(bytes.getLong(header + 0x18))));
             }
@@ -123,8 +125,17 @@ public final class LoadedLibraries {
         return Optional.empty();
     }
 
-    private static int header(long sectionTable, int entrySize, int index) {
-        return Math.toIntExact(sectionTable + (long) Short.toUnsignedInt((short) index) * entrySize);
+    /** The section header table: where it starts, its entries' size and count, the section names' index. */
+    private record SectionTable(long start, int entrySize, int count, int namesIndex) {
+        static SectionTable of(ByteBuffer bytes) {
+            return new SectionTable(bytes.getLong(0x28), Short.toUnsignedInt(bytes.getShort(0x3A)),
+                    Short.toUnsignedInt(bytes.getShort(0x3C)), Short.toUnsignedInt(bytes.getShort(0x3E)));
+        }
+
+        /** Where the header of section index begins. */
+        int header(int index) {
+            return Math.toIntExact(start + (long) index * entrySize);
+        }
     }
 
     /** The NEEDED entries of a 64-bit little-endian ELF shared object, in order. */
@@ -151,17 +162,15 @@ public final class LoadedLibraries {
 
     /** The sections of one type, each with its linked string table. */
     private static List<Section> sections(ByteBuffer bytes, int type) {
-        long sectionTable = bytes.getLong(0x28);
-        int entrySize = Short.toUnsignedInt(bytes.getShort(0x3A));
-        int count = Short.toUnsignedInt(bytes.getShort(0x3C));
+        SectionTable table = SectionTable.of(bytes);
         List<Section> sections = new ArrayList<>();
-        for (int i = 0; i < count; i++) {
-            int header = header(sectionTable, entrySize, i);
+        for (int i = 0; i < table.count(); i++) {
+            int header = table.header(i);
             if (bytes.getInt(header + 4) != type) {
                 continue;
             }
             int offset = Math.toIntExact(bytes.getLong(header + 0x18));
-            int stringsHeader = header(sectionTable, entrySize, bytes.getInt(header + 0x28));
+            int stringsHeader = table.header(bytes.getInt(header + 0x28));
             sections.add(new Section(offset, offset + bytes.getLong(header + 0x20),
                     Math.toIntExact(bytes.getLong(stringsHeader + 0x18))));
         }
