@@ -1,5 +1,6 @@
 package com.olvan.dravix;
 
+import com.olvan.dravix.diagnostics.LoadedBridge;
 import com.olvan.dravix.diagnostics.LoadedLibraries;
 import java.io.File;
 import java.io.IOException;
@@ -12,6 +13,7 @@ import java.nio.file.Paths;
 import java.security.CodeSource;
 import java.util.ArrayList;
 import java.util.List;
+import java.util.Optional;
 import java.util.stream.Stream;
 
 /**
@@ -28,11 +30,14 @@ import java.util.stream.Stream;
  *       made with jlink, the image's {@code lib/}).
  * </ol>
  * The bridge finds the service library and the middleware in its own folder.
+ * When another class loader of the JVM holds the bridge's file, a copy of it is
+ * loaded instead (see {@link BridgeCopy}), which finds them already loaded.
  *
  * <p>A failure is kept, not thrown from a class initialiser: every use of the
  * API that needs the bridge throws the same explanation instead of a bare
  * {@code NoClassDefFoundError} from the second use on. The one failure that is
- * not kept is a bridge held by another class loader (see {@link #ensureLoaded()}).
+ * not kept is a bridge held by another class loader that no copy could stand in
+ * for (see {@link #ensureLoaded()}).
  */
 final class NativeLibrary {
     /** System property naming the bridge library file explicitly. */
@@ -55,7 +60,8 @@ final class NativeLibrary {
     /**
      * Loads the bridge if this is the first use, and returns normally if it is loaded.
      * A failure is kept and thrown again by every later use, except the one that
-     * another class loader holds the bridge: that loader may be an earlier
+     * another class loader holds the bridge and no copy of it could be loaded
+     * (copies turned off, or their folder unusable): that loader may be an earlier
      * deployment of the same application, and once it is collected the JVM
      * unloads the bridge, so the next use tries again.
      *
@@ -234,31 +240,93 @@ final class NativeLibrary {
         }
     }
 
-    @SuppressWarnings("restricted") // the one place the API loads native code
+    /**
+     * Loads the bridge file, or, when another class loader holds it, a copy of it
+     * made for this class loader (unless copies are turned off).
+     */
     private static Path loadFile(Path file) throws LoadFailure {
+        UnsatisfiedLinkError refused;
+        try {
+            systemLoad(file);
+            return loaded(file, null);
+        } catch (UnsatisfiedLinkError e) {
+            if (!heldByAnotherLoader(e)) {
+                throw didNotLoad(file, e);
+            }
+            refused = e;
+        }
+        if (!BridgeCopy.enabled()) {
+            throw LoadFailure.otherLoader(held(file) + ". No copy of it is made for this class loader while -D"
+                    + BridgeCopy.ENABLED_PROPERTY + "=false", refused);
+        }
+        Path copy;
+        try {
+            copy = BridgeCopy.make(file);
+        } catch (IOException | RuntimeException e) {
+            throw LoadFailure.otherLoader(held(file) + ". A copy of it for this class loader could not be made in "
+                    + BridgeCopy.folder() + " (" + e + "): name a folder that this user can write to and run"
+                    + " programs from with -D" + BridgeCopy.FOLDER_PROPERTY + "=<folder>", refused);
+        }
+        try {
+            systemLoad(copy);
+            return loaded(file, copy);
+        } catch (UnsatisfiedLinkError e) {
+            // The other class loader may have let go of the bridge meanwhile, and with it of the
+            // service library the copy needs: then the file itself is free.
+            try {
+                systemLoad(file);
+                return loaded(file, null);
+            } catch (UnsatisfiedLinkError again) {
+                if (!heldByAnotherLoader(again)) {
+                    throw didNotLoad(file, again);
+                }
+            }
+            throw LoadFailure.otherLoader(held(file) + ". Its copy for this class loader, " + copy + ", did not load ("
+                    + e.getMessage() + "): name a folder that this user can write to and run programs from (one"
+                    + " not mounted noexec) with -D" + BridgeCopy.FOLDER_PROPERTY + "=<folder>", refused);
+        } finally {
+            BridgeCopy.remove(copy);
+        }
+    }
+
+    /** Notes what was loaded for the installation check; returns the file found. */
+    private static Path loaded(Path file, Path copy) {
+        LoadedBridge.note(new LoadedBridge(file, Optional.ofNullable(copy)));
+        return file;
+    }
+
+    @SuppressWarnings("restricted") // the one place the API loads native code
+    private static void systemLoad(Path file) throws LoadFailure {
         try {
             System.load(file.toString());
-            return file;
         } catch (IllegalCallerException e) {
             throw LoadFailure.nativeAccess(nativeAccessAdvice(), e);
-        } catch (UnsatisfiedLinkError e) {
-            if (String.valueOf(e.getMessage()).contains(ANOTHER_LOADER)) {
-                throw LoadFailure.otherLoader("The bridge " + file + " is already loaded by another class loader in"
-                        + " this JVM, and one class loader per JVM can hold it. That loader may be an earlier"
-                        + " deployment of this same application, not yet collected: the next use tries again, and"
-                        + " loads the bridge once it is. Otherwise put the API jar where the applications share it"
-                        + " (such as a server's common library folder) rather than in each application", e);
-            }
-            String built = LoadedLibraries.machine(file);
-            String running = System.getProperty("os.arch");
-            if (built != null && !built.equals(running)) {
-                throw LoadFailure.link(e.getMessage() + ". The bridge " + file + " is built for " + built
-                        + ", and this JVM runs on " + running + ": install the bridge built for " + running, e);
-            }
-            throw LoadFailure.link(e.getMessage() + ". The bridge " + file + " was found but did not load: it"
-                    + " looks for the service library libolvandravix.so and the middleware libraries in its own"
-                    + " folder, " + file.getParent() + "; install it there, beside them", e);
         }
+    }
+
+    private static boolean heldByAnotherLoader(UnsatisfiedLinkError e) {
+        return String.valueOf(e.getMessage()).contains(ANOTHER_LOADER);
+    }
+
+    private static String held(Path file) {
+        return "The bridge " + file + " is already loaded by another class loader in this JVM, and one class loader"
+                + " per JVM can hold it. That loader may be an earlier deployment of this same application, not yet"
+                + " collected: the next use tries again, and loads the bridge once it is. Otherwise put the API jar"
+                + " where the applications share it (such as a server's common library folder) rather than in each"
+                + " application";
+    }
+
+    /** The bridge was found but the dynamic loader refused it: another machine's, or its libraries missing. */
+    private static LoadFailure didNotLoad(Path file, UnsatisfiedLinkError e) {
+        String built = LoadedLibraries.machine(file);
+        String running = System.getProperty("os.arch");
+        if (built != null && !built.equals(running)) {
+            return LoadFailure.link(e.getMessage() + ". The bridge " + file + " is built for " + built
+                    + ", and this JVM runs on " + running + ": install the bridge built for " + running, e);
+        }
+        return LoadFailure.link(e.getMessage() + ". The bridge " + file + " was found but did not load: it"
+                + " looks for the service library libolvandravix.so and the middleware libraries in its own"
+                + " folder, " + file.getParent() + "; install it there, beside them", e);
     }
 
     /** The flag that enables native access, for the way the API was put on the JVM. */

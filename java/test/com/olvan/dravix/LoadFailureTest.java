@@ -57,7 +57,13 @@ class LoadFailureTest {
      */
     private static String output(Path apiJar, Map<String, String> environment, List<String> options,
             String mainClass, String... args) throws IOException, InterruptedException {
-        List<String> command = new ArrayList<>();
+        return output(apiJar, environment, options, List.of(), mainClass, args);
+    }
+
+    /** As above, the JVM started by the command prefix (which runs its arguments). */
+    private static String output(Path apiJar, Map<String, String> environment, List<String> options,
+            List<String> prefix, String mainClass, String... args) throws IOException, InterruptedException {
+        List<String> command = new ArrayList<>(prefix);
         command.add(Paths.get(System.getProperty("java.home"), "bin", "java").toString());
         if (!options.contains(DENY) && !options.contains(NO_FLAG)) {
             for (String argument : ManagementFactory.getRuntimeMXBean().getInputArguments()) {
@@ -251,38 +257,159 @@ class LoadFailureTest {
                 + " in each application";
     }
 
-    @Test
-    void aSecondClassLoaderIsToldThatOneLoaderPerJvmHoldsTheBridge() throws Exception {
-        NativeLibrary.ensureLoaded();  // this class loader holds it
-        try (java.net.URLClassLoader second = new java.net.URLClassLoader(
-                new java.net.URL[] {codeOf(Dravix.class).toUri().toURL()}, ClassLoader.getPlatformClassLoader())) {
-            Class<?> dravix = second.loadClass(Dravix.class.getName());
-            java.lang.reflect.InvocationTargetException thrown = org.junit.jupiter.api.Assertions.assertThrows(
-                    java.lang.reflect.InvocationTargetException.class,
-                    () -> dravix.getConstructor().newInstance());
-            Throwable error = thrown.getCause();
-            assertEquals(UnsatisfiedLinkError.class, error.getClass());
-            assertEquals(heldByAnotherLoader(NativeLibrary.loadedFile()), error.getMessage());
-            assertTrue(error.getCause().getMessage().contains("already loaded in another classloader"),
-                    error.getCause().getMessage());
+    /** The lines of /proc/self/maps that map a file whose path contains the text. */
+    private static List<String> mappings(String text) throws IOException {
+        List<String> lines = new ArrayList<>();
+        for (String line : Files.readAllLines(Paths.get("/proc/self/maps"))) {
+            if (line.contains(text)) {
+                lines.add(line.substring(line.indexOf('/')));
+            }
+        }
+        return lines;
+    }
+
+    /**
+     * In a class loader of its own over the API jar: a started service's configuration, or the
+     * UnsatisfiedLinkError its use threw. The service stays open until the loader's next use.
+     */
+    private static final class SecondApplication implements AutoCloseable {
+        final java.net.URLClassLoader loader;
+        private AutoCloseable service;
+
+        SecondApplication() throws IOException {
+            loader = new java.net.URLClassLoader(new java.net.URL[] {codeOf(Dravix.class).toUri().toURL()},
+                    ClassLoader.getPlatformClassLoader());
+        }
+
+        Object use() throws ReflectiveOperationException {
+            close();
+            Class<?> dravix = loader.loadClass(Dravix.class.getName());
+            try {
+                service = (AutoCloseable) dravix.getConstructor().newInstance();
+            } catch (java.lang.reflect.InvocationTargetException e) {
+                assertEquals(UnsatisfiedLinkError.class, e.getCause().getClass());
+                return e.getCause();
+            }
+            dravix.getMethod("start").invoke(service);
+            return dravix.getMethod("getConfiguration").invoke(service);
+        }
+
+        @Override
+        public void close() {
+            try {
+                if (service != null) {
+                    service.close();
+                }
+            } catch (Exception e) {
+                throw new AssertionError(e);
+            } finally {
+                service = null;
+            }
         }
     }
 
     @Test
-    void aSecondClassLoaderIsRefusedWhileTheFirstLivesAndLoadsOnceItIsCollected() throws Exception {
+    void aSecondClassLoaderLoadsACopyOfItsOwnAndLeavesNoFileBehind() throws Exception {
+        Path copies = Files.createDirectories(directory.resolve("copies"));
+        System.setProperty(BridgeCopy.FOLDER_PROPERTY, copies.toString());
+        try (Dravix mine = new Dravix(); SecondApplication second = new SecondApplication()) {
+            mine.start();
+            Object configuration = second.use();
+            assertTrue(configuration instanceof String && ((String) configuration).contains("started"),
+                    String.valueOf(configuration));
+            assertTrue(mine.getConfiguration().contains("started"), "both serve at once");
+            assertEquals(List.of(), Files.list(copies).map(Path::toString).toList(), "the copy is removed once loaded");
+            List<String> copy = mappings(copies + "/olvan-dravix-");
+            assertTrue(!copy.isEmpty() && copy.stream().allMatch(m -> m.endsWith("/" + NativeLibrary.FILE_NAME
+                    + " (deleted)")), copy.toString());
+            assertEquals(1, mappings("/libolvandravix.so").stream().distinct().count(),
+                    "one service library serves both bridges: " + mappings("/libolvandravix.so"));
+            mine.stop();
+        } finally {
+            System.clearProperty(BridgeCopy.FOLDER_PROPERTY);
+        }
+    }
+
+    @Test
+    void aSecondClassLoaderIsRefusedWhileNoCopyCanBeMadeAndTriesAgainAtEachUse() throws Exception {
+        NativeLibrary.ensureLoaded();  // this class loader holds it
+        Path held = NativeLibrary.loadedFile();
+        Path nowhere = directory.resolve("nowhere");
+        try (SecondApplication second = new SecondApplication()) {
+            System.setProperty(BridgeCopy.ENABLED_PROPERTY, "false");
+            Throwable off = (Throwable) second.use();
+            assertEquals(heldByAnotherLoader(held) + ". No copy of it is made for this class loader while"
+                    + " -Dolvan.dravix.copy=false", off.getMessage());
+            assertTrue(off.getCause().getMessage().contains("already loaded in another classloader"),
+                    off.getCause().getMessage());
+
+            System.clearProperty(BridgeCopy.ENABLED_PROPERTY);
+            System.setProperty(BridgeCopy.FOLDER_PROPERTY, nowhere.toString());
+            Throwable unwritable = (Throwable) second.use();
+            assertTrue(unwritable.getMessage().startsWith(heldByAnotherLoader(held) + ". A copy of it for this class"
+                    + " loader could not be made in " + nowhere + " (java.nio.file.NoSuchFileException: "),
+                    unwritable.getMessage());
+            assertTrue(unwritable.getMessage().endsWith("name a folder that this user can write to and run programs"
+                    + " from with -Dolvan.dravix.copyFolder=<folder>"), unwritable.getMessage());
+
+            System.setProperty(BridgeCopy.FOLDER_PROPERTY, directory.toString());
+            assertTrue(second.use() instanceof String, "the refusal is not kept");
+        } finally {
+            System.clearProperty(BridgeCopy.ENABLED_PROPERTY);
+            System.clearProperty(BridgeCopy.FOLDER_PROPERTY);
+        }
+    }
+
+    /** Redeploy's lines, in a child JVM with the given options. */
+    private static List<String> redeploy(List<String> prefix, String... options) throws Exception {
+        List<String> all = new ArrayList<>(List.of("-Xcheck:jni",
+                "-Djava.library.path=" + NativeLibrary.loadedFile().getParent()));
+        all.addAll(Arrays.asList(options));
+        String output = output(null, Map.of(), all, prefix, Redeploy.class.getName(),
+                codeOf(Dravix.class).toString());
+        return List.of(output.split("\n"));
+    }
+
+    @Test
+    void aRedeployedApplicationWorksAtOnceAndWithoutCopiesOnceTheOldLoaderIsCollected() throws Exception {
         // A server's redeploy with the API jar inside the application: the earlier
         // deployment's loader holds the bridge until it is collected. Not with the
         // sanitizers: when the JVM unloads a library, JDK 17 logs its name after
         // dlclose has freed it, which AddressSanitizer reports in the JVM's own code.
         assumeTrue(System.getenv("OLVAN_SANITIZER_PRELOAD") == null,
                 "the JVM's own unloading of a library is not sanitizer-clean");
-        Path bridge = NativeLibrary.loadedFile();
-        String output = output(null, Map.of(), List.of("-Xcheck:jni", "-Djava.library.path=" + bridge.getParent()),
-                Redeploy.class.getName(), codeOf(Dravix.class).toString());
-        String refused = "thrown: java.lang.UnsatisfiedLinkError: " + heldByAnotherLoader(bridge);
+        assertEquals(List.of("first: loaded", "second while the first lives: loaded", "second again: loaded",
+                "first collected: true", "second after the first is collected: loaded"),
+                redeploy(List.of(), "-Djava.io.tmpdir=" + directory));
+
+        String refused = "thrown: java.lang.UnsatisfiedLinkError: " + heldByAnotherLoader(NativeLibrary.loadedFile())
+                + ". No copy of it is made for this class loader while -Dolvan.dravix.copy=false";
         assertEquals(List.of("first: loaded", "second while the first lives: " + refused, "second again: " + refused,
                 "first collected: true", "second after the first is collected: loaded"),
-                List.of(output.split("\n")), output);
+                redeploy(List.of(), "-Dolvan.dravix.copy=false"));
+    }
+
+    @Test
+    void aCopyFolderThatCannotHoldProgramsGivesTheRefusalNamingTheProperty() throws Exception {
+        // A tmpfs mounted noexec in a mount namespace of the child's own, as hardened servers mount /tmp.
+        assumeTrue(System.getenv("OLVAN_SANITIZER_PRELOAD") == null,
+                "the JVM's own unloading of a library is not sanitizer-clean");
+        Path noexec = Files.createDirectories(directory.resolve("noexec"));
+        List<String> prefix = List.of("unshare", "--mount", "--propagation", "private", "sh", "-c",
+                "mount -t tmpfs -o noexec,size=16m tmpfs \"$0\" && exec \"$@\"", noexec.toString());
+        assumeTrue(new ProcessBuilder(List.of("unshare", "--mount", "--propagation", "private", "sh", "-c",
+                "mount -t tmpfs -o noexec tmpfs \"$0\"", noexec.toString())).inheritIO().start().waitFor() == 0,
+                "this user cannot mount a noexec folder in a namespace of its own");
+        List<String> lines = redeploy(prefix, "-Dolvan.dravix.copyFolder=" + noexec);
+        String refused = "second while the first lives: thrown: java.lang.UnsatisfiedLinkError: "
+                + heldByAnotherLoader(NativeLibrary.loadedFile()) + ". Its copy for this class loader, " + noexec
+                + "/olvan-dravix-";
+        assertTrue(lines.get(1).startsWith(refused), lines.get(1));
+        assertTrue(lines.get(1).contains("failed to map segment from shared object"), lines.get(1));
+        assertTrue(lines.get(1).endsWith("name a folder that this user can write to and run programs from (one not"
+                + " mounted noexec) with -Dolvan.dravix.copyFolder=<folder>"), lines.get(1));
+        assertEquals(List.of("first collected: true", "second after the first is collected: loaded"),
+                lines.subList(3, 5));
     }
 
     @Test

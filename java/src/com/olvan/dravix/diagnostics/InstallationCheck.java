@@ -21,7 +21,6 @@ import java.util.Optional;
 public final class InstallationCheck {
     /** The self-check's message for a record that differs: the field's name follows. */
     private static final String DIFFERENCE = "property compare error for field ";
-    private static final String BRIDGE = System.mapLibraryName("olvanjnidravix");
 
     private InstallationCheck() {
     }
@@ -41,37 +40,41 @@ public final class InstallationCheck {
         out.printf("  Java:        %s (%s), %s%n", System.getProperty("java.version"),
                 System.getProperty("java.vendor"), System.getProperty("java.home"));
         out.printf("  API jar:     %s, %s%n", version(), jarFile());
-        Optional<Path> bridge;
+        LoadedBridge loaded;
         try {
             // Any use that needs the bridge makes the API load it; case -1 compares nothing.
             new DravixProperty().checkNative(-1);
-            bridge = LoadedLibraries.mapped(BRIDGE);
-        } catch (UnsatisfiedLinkError | IllegalCallerException | IOException e) {
+            loaded = LoadedBridge.current().orElseThrow();
+        } catch (UnsatisfiedLinkError | IllegalCallerException e) {
             out.println("  Bridge:      not loaded");
             out.println();
             out.println("FAILED: " + e.getMessage());
             return 1;
         }
+        Path bridge = loaded.file();
+        try {
+            bridge = bridge.toRealPath();  // as the dynamic loader mapped it
+        } catch (IOException e) {
+            // Shown as found.
+        }
+        out.printf("  Bridge:      %s (%s)%n", bridge, LoadedLibraries.machine(bridge));
+        loaded.copy().ifPresent(copy -> out.printf("  %-12s %s, removed once loaded: another class loader of this"
+                + " JVM holds the bridge's file%n", "Loaded as:", copy));
         Optional<String> serviceAbout = Optional.empty();
-        if (bridge.isEmpty()) {
-            out.println("  Bridge:      loaded, but not among the mapped files");
-        } else {
-            out.printf("  Bridge:      %s (%s)%n", bridge.get(), LoadedLibraries.machine(bridge.get()));
-            try {
-                for (LoadedLibraries.Library library : LoadedLibraries.productLibraries(bridge.get())) {
-                    boolean service = library.name().equals("libolvandravix.so");
-                    Optional<String> about = library.file().isPresent()
-                            ? LoadedLibraries.about(library.file().get()) : Optional.empty();
-                    if (service) {
-                        serviceAbout = about;
-                    }
-                    out.printf("  %-12s %s -> %s%s%n", service ? "Service:" : "Middleware:", library.name(),
-                            library.file().map(Path::toString).orElse("(not among the mapped files)"),
-                            about.map(text -> " (" + text + ")").orElse(""));
+        try {
+            for (LoadedLibraries.Library library : LoadedLibraries.productLibraries(bridge)) {
+                boolean service = library.name().equals("libolvandravix.so");
+                Optional<String> about = library.file().isPresent()
+                        ? LoadedLibraries.about(library.file().get()) : Optional.empty();
+                if (service) {
+                    serviceAbout = about;
                 }
-            } catch (IOException | RuntimeException e) {
-                out.println("  (the bridge's libraries could not be listed: " + e + ")");
+                out.printf("  %-12s %s -> %s%s%n", service ? "Service:" : "Middleware:", library.name(),
+                        library.file().map(Path::toString).orElse("(not among the mapped files)"),
+                        about.map(text -> " (" + text + ")").orElse(""));
             }
+        } catch (IOException | RuntimeException e) {
+            out.println("  (the bridge's libraries could not be listed: " + e + ")");
         }
 
         out.println("Self-check, the API's settings against the bridge and the service library:");

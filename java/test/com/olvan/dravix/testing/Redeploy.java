@@ -9,8 +9,9 @@ import java.nio.file.Paths;
 /**
  * What a server does on a redeploy with the API jar inside the application:
  * a first class loader over the API jar loads the bridge; a second, made while
- * the first lives, is refused; once the first is dropped and collected, the
- * second's next use loads the bridge. Prints one line a step.
+ * the first lives, loads a copy of it (or, with copies turned off, is refused);
+ * once the first is dropped and collected, the second's next use loads the
+ * bridge either way. Prints one line a step.
  * Usage: Redeploy API_JAR
  */
 public final class Redeploy {
