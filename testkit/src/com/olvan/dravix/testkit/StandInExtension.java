@@ -13,7 +13,8 @@ import org.junit.jupiter.api.extension.ParameterResolver;
  * it loads the stand-in (the first time) and clears injected failures; it passes
  * the {@link StandIn} to test methods and constructors that declare one; after
  * each test it fails the test if the test left a {@code Dravix} open or
- * middleware strings live, and says what was left.
+ * middleware strings live, and says what was left; what was left is then set
+ * aside, so that later tests see a stand-in without it.
  */
 public final class StandInExtension implements BeforeEachCallback, AfterEachCallback, ParameterResolver {
     private static final ExtensionContext.Namespace NAMESPACE =
@@ -45,9 +46,11 @@ public final class StandInExtension implements BeforeEachCallback, AfterEachCall
         StandIn standIn = StandIn.get();
         standIn.reset();
         List<String> left = new ArrayList<>();
+        List<Long> numbers = new ArrayList<>();
         for (Service service : standIn.services()) {
             if (service.number() > before.lastService()) {
                 left.add(describe(service));
+                numbers.add(service.number());
             }
         }
         int strings = standIn.liveStrings() - before.liveStrings();
@@ -64,6 +67,7 @@ public final class StandInExtension implements BeforeEachCallback, AfterEachCall
                     .append(strings == 1 ? " middleware string" : " middleware strings").append(" live");
         }
         message.append(": close every Dravix it makes, with try-with-resources or close()");
+        standIn.setAside(numbers, strings);
         throw new AssertionError(message.toString());
     }
 
