@@ -8,7 +8,10 @@
 #         Maven projects), Tomcat 10 (the server tests), the C library's
 #         debugging symbols and a symbolizer (the sanitizer build names the
 #         loader's frames with them), Node.js with the CycloneDX library's
-#         validator from npm (the bills of materials, into SBOM_VALIDATOR_DIR);
+#         validator from npm (the bills of materials, into SBOM_VALIDATOR_DIR),
+#         and from Maven Central, pinned and checked, what the Maven projects
+#         on current JUnit and Spring Boot build with (into a local repository,
+#         tools/fetch_maven_central.sh);
 #   reproducible: demo's, and diffoscope (tools/check-reproducible.sh says
 #         with it how two builds differ).
 set -euo pipefail
@@ -18,6 +21,8 @@ case $profile in demo|test|reproducible) ;; *) echo "usage: $0 demo|test|reprodu
 validator=/opt/olvan-dravix-tools/sbom-validator
 # The CycloneDX library's last release for Debian 12's Node.js 18, and its validator's peers.
 validator_packages=(@cyclonedx/cyclonedx-library@7.1.0 ajv@8.17.1 ajv-formats@3.0.1 ajv-formats-draft2019@1.6.1)
+# The local Maven repository of what comes from Maven Central; tests/CMakeLists.txt looks there.
+central=/opt/olvan-dravix-tools/maven-central
 missing=()
 command -v g++ >/dev/null || missing+=(g++)
 command -v make >/dev/null || missing+=(make)
@@ -45,10 +50,15 @@ validator_missing() {
   [ "$profile" = test ] && ! grep -q '"version": "7.1.0"' \
     "$validator/node_modules/@cyclonedx/cyclonedx-library/package.json" 2>/dev/null
 }
-[ ${#missing[@]} -eq 0 ] && ! validator_missing && exit 0
+central_missing() {
+  [ "$profile" = test ] && [ "$(cat "$central/.olvan-pinned" 2>/dev/null)" != \
+    "$(sha256sum <"$(dirname "$0")/maven-central.sha256")" ]
+}
+[ ${#missing[@]} -eq 0 ] && ! validator_missing && ! central_missing && exit 0
 if [ "$(id -u)" -ne 0 ] && ! command -v sudo >/dev/null; then
   echo "Missing packages: ${missing[*]}. As root: apt-get update && apt-get install -y ${missing[*]}" \
-    "$(validator_missing && echo "&& npm install --prefix $validator ${validator_packages[*]}")" >&2
+    "$(validator_missing && echo "&& npm install --prefix $validator ${validator_packages[*]}")" \
+    "$(central_missing && echo "&& $(dirname "$0")/fetch_maven_central.sh $central")" >&2
   exit 1
 fi
 [ "$(id -u)" -eq 0 ] && sudo=() || sudo=(sudo)
@@ -59,4 +69,7 @@ if validator_missing; then
   echo "Installing ${validator_packages[*]} with npm into $validator"
   "${sudo[@]}" mkdir -p "$validator"
   "${sudo[@]}" npm install --prefix "$validator" --no-audit --no-fund --loglevel=error "${validator_packages[@]}"
+fi
+if central_missing; then
+  "${sudo[@]}" "$(dirname "$0")/fetch_maven_central.sh" "$central"
 fi

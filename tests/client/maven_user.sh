@@ -12,7 +12,14 @@ bad() { echo "FAIL: $1"; fail=1; }
 # entries link to Debian's Maven repository (the plugins resolve from it, our
 # artifacts from a file: repository, nothing from a network).
 maven_setup() {
-  local java=$1 work=$2 feature
+  maven_jdk "$1"
+  mkdir -p "$2/m2"
+  cp -rs /usr/share/maven-repo/. "$2/m2/"
+}
+
+# maven_jdk JAVA: Maven runs on that JDK, and no product is pointed at.
+maven_jdk() {
+  local java=$1 feature
   JAVA_HOME=$(cd "$(dirname "$java")/.." && pwd)
   export JAVA_HOME
   # The feature version, 25 of JAVA_VERSION="25.0.3" in the JDK's release file.
@@ -22,8 +29,6 @@ maven_setup() {
     export MAVEN_OPTS="--sun-misc-unsafe-memory-access=allow"
   fi
   unset OLVAN_DRAVIX_HOME
-  mkdir -p "$work/m2"
-  cp -rs /usr/share/maven-repo/. "$work/m2/"
 }
 
 # maven_pom FILE REPOSITORY DEPENDENCIES_XML: a jar project com.example:orders

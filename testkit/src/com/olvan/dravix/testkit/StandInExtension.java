@@ -3,20 +3,23 @@ package com.olvan.dravix.testkit;
 import java.util.ArrayList;
 import java.util.List;
 import org.junit.jupiter.api.extension.AfterEachCallback;
+import org.junit.jupiter.api.extension.BeforeAllCallback;
 import org.junit.jupiter.api.extension.BeforeEachCallback;
 import org.junit.jupiter.api.extension.ExtensionContext;
 import org.junit.jupiter.api.extension.ParameterContext;
 import org.junit.jupiter.api.extension.ParameterResolver;
 
 /**
- * JUnit 5 support: {@code @ExtendWith(StandInExtension.class)}. Before each test
- * it loads the stand-in (the first time) and clears injected failures; it passes
+ * JUnit support: {@code @ExtendWith(StandInExtension.class)}. Before the test
+ * class is made it loads the stand-in (the first time); before each test it
+ * clears injected failures; it passes
  * the {@link StandIn} to test methods and constructors that declare one; after
  * each test it fails the test if the test left a {@code Dravix} open or
  * middleware strings live, and says what was left; what was left is then set
  * aside, so that later tests see a stand-in without it.
  */
-public final class StandInExtension implements BeforeEachCallback, AfterEachCallback, ParameterResolver {
+public final class StandInExtension implements BeforeAllCallback, BeforeEachCallback, AfterEachCallback,
+        ParameterResolver {
     private static final ExtensionContext.Namespace NAMESPACE =
             ExtensionContext.Namespace.create(StandInExtension.class);
 
@@ -26,6 +29,16 @@ public final class StandInExtension implements BeforeEachCallback, AfterEachCall
 
     /** Made by JUnit. */
     public StandInExtension() {
+    }
+
+    /**
+     * Loads the stand-in before the test class is made: what the class's
+     * construction makes (a Spring test's application context, say) then
+     * finds the stand-in under the API.
+     */
+    @Override
+    public void beforeAll(ExtensionContext context) {
+        StandIn.get();
     }
 
     @Override

@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# The test kit on current JUnit: the README's Routes and RoutesTest as a user's
+# Maven project on JUnit JUNIT_VERSION (its BOM, surefire of today), built
+# offline from the pinned copy of what Maven Central serves
+# (tools/fetch_maven_central.sh), with olvan-dravix and the test kit from the
+# installed maven component. A test that forgets close() is run first: it
+# fails naming what it left, and RoutesTest after it passes.
+# Usage: maven_junit.sh JAVA BUILD_DIR README VERSION CENTRAL_REPOSITORY JUNIT_VERSION
+set -u
+java=$1 build=$2 readme=$3 version=$4 central=$5 junit=$6
+here=$(dirname "$0")
+. "$here/maven_user.sh"
+. "$here/central/central.sh"
+
+prefix=$work/prefix
+maven_install "$build" "$prefix" maven
+maven_jdk "$java"
+cp -r "$central" "$work/m2"
+
+app=$work/app
+main=$app/src/main/java/com/example/orders
+tests=$app/src/test/java/com/example/orders
+mkdir -p "$main" "$tests"
+"$here/extract_java.sh" "$readme" 'public class Routes implements AutoCloseable' "$main/Routes.java" || exit 1
+"$here/extract_java.sh" "$readme" 'class RoutesTest' "$tests/RoutesTest.java" || exit 1
+cat >"$tests/ForgetfulTest.java" <<'JAVA'
+package com.example.orders;
+
+import com.olvan.dravix.testkit.StandInExtension;
+import org.junit.jupiter.api.Test;
+import org.junit.jupiter.api.extension.ExtendWith;
+
+@ExtendWith(StandInExtension.class)
+class ForgetfulTest {
+    @Test
+    void forgetsToClose() {
+        new Routes("forgotten").add("a", "b");
+    }
+}
+JAVA
+cat >"$tests/JUnitVersionTest.java" <<'JAVA'
+package com.example.orders;
+
+import org.junit.jupiter.api.Test;
+
+class JUnitVersionTest {
+    @Test
+    void saysWhichJUnitRunsIt() {
+        System.out.println("JUnit Jupiter " + Test.class.getPackage().getImplementationVersion() + ", engine "
+                + org.junit.jupiter.engine.JupiterTestEngine.class.getPackage().getImplementationVersion());
+    }
+}
+JAVA
+central_pom junit-pom.xml.in "$app/pom.xml" "$junit" "  <repositories>
+    <repository><id>dravix</id><url>file://$prefix/share/maven-repo</url></repository>
+  </repositories>" "$(maven_dependency com.olvan olvan-dravix "$version")
+$(maven_dependency com.olvan olvan-dravix-testkit "$version" test)"
+
+# Offline: a file: repository is refused then unless its protocol is let through.
+(cd "$app" && mvn -B -o -ntp -Daether.offline.protocols=file -Dmaven.repo.local="$work/m2" \
+  -Dsurefire.runOrder=alphabetical test) >"$work/mvn.log" 2>&1
+if grep -q 'The test left 1 Dravix open (service "forgotten", started, entities \[a-b\]) and 1 middleware string live' "$work/mvn.log" &&
+   grep -q 'Tests run: 4, Failures: 1, Errors: 0, Skipped: 0$' "$work/mvn.log" &&
+   grep -q 'Tests run: 2, Failures: 0, Errors: 0, Skipped: 0, .* in com.example.orders.RoutesTest' "$work/mvn.log"; then
+  ok "on JUnit $junit, the forgetful test fails naming what it left, and the README's RoutesTest passes after it"
+else
+  cat "$work/mvn.log"
+  bad "mvn test of the README's example on JUnit $junit"
+fi
+if ! grep -qx "JUnit Jupiter $junit, engine $junit" "$work/mvn.log"; then
+  bad "the tests did not run on JUnit $junit"
+fi
+if grep -h '^WARNING' "$app"/target/surefire-reports/*-output.txt 2>/dev/null; then
+  bad "the tests' JVM printed a warning"
+fi
+exit $fail
