@@ -10,7 +10,8 @@
 //           that name are recorded.
 //
 // Lines: "<library>\t<kind>\t<class>\t<member>\t<signature>", sorted, each once;
-// kind is class, field, static-field, method, static-method, or one of the
+// kind is class, field, static-field, method, static-method, array (the class
+// of an array NewObjectArray makes), or one of the
 // accesses that need more than JNI metadata (reflected, alloc-object,
 // register-natives). The class is named as Class.getName() names it.
 #include <jni.h>
@@ -140,6 +141,13 @@ jint JNICALL throw_new(JNIEnv *env, jclass cls, const char *message) {
     return g_trace->original->ThrowNew(env, cls, message);
 }
 
+// An image must know the array class as well as its elements' class.
+jobjectArray JNICALL new_object_array(JNIEnv *env, jsize length, jclass element, jobject initial) {
+    const std::string name = class_name(element);
+    OLVAN_TRACE("array", name.front() == '[' ? "[" + name : "[L" + name + ";", "", "");
+    return g_trace->original->NewObjectArray(env, length, element, initial);
+}
+
 jobject JNICALL alloc_object(JNIEnv *env, jclass cls) {
     OLVAN_TRACE("alloc-object", class_name(cls), "", "");
     return g_trace->original->AllocObject(env, cls);
@@ -186,6 +194,7 @@ void JNICALL on_vm_init(jvmtiEnv *jvmti, JNIEnv *, jthread) {
     hooked.GetMethodID = member_lookup<&JNINativeInterface_::GetMethodID, kMethod>;
     hooked.GetStaticMethodID = member_lookup<&JNINativeInterface_::GetStaticMethodID, kStaticMethod>;
     hooked.ThrowNew = throw_new;
+    hooked.NewObjectArray = new_object_array;
     hooked.AllocObject = alloc_object;
     hooked.FromReflectedMethod = from_reflected_method;
     hooked.FromReflectedField = from_reflected_field;

@@ -23,6 +23,8 @@ import java.util.Properties;
  */
 final class UserEnvironmentView extends Properties {
     private static final long serialVersionUID = 1L;
+    /** What a native image in strict metadata mode throws for a look-up it was not told of. */
+    private static final String MISSING_REGISTRATION = "org.graalvm.nativeimage.MissingReflectionRegistrationError";
 
     // A view for one conversion, never serialised.
     private final transient Properties source;
@@ -42,7 +44,8 @@ final class UserEnvironmentView extends Properties {
     /**
      * Whether the object's class overrides {@code propertyNames()}. In a native
      * image a subclass that is not registered for reflection has no method to
-     * show: it is then read as a plain object, never a failure.
+     * show (or, in the strict metadata mode, throws the image's own error for an
+     * unregistered look-up): it is then read as a plain object, never a failure.
      */
     private static boolean overridesPropertyNames(Properties properties) {
         try {
@@ -50,6 +53,11 @@ final class UserEnvironmentView extends Properties {
             return method.getDeclaringClass() != Properties.class;
         } catch (NoSuchMethodException | LinkageError e) {
             return false;
+        } catch (Error e) {
+            if (e.getClass().getName().equals(MISSING_REGISTRATION)) {
+                return false;
+            }
+            throw e;
         }
     }
 

@@ -210,7 +210,7 @@ public final class NativeImageMetadata {
                 }
                 String type = f[2].startsWith("[") ? parameterTypes("(" + f[2].replace('.', '/') + ")V").get(0) : f[2];
                 switch (f[1]) {
-                    case "class" -> keys.add(type);
+                    case "class", "array" -> keys.add(type);
                     case "field", "static-field" -> keys.add(type + "#" + f[3]);
                     case "method", "static-method" -> keys.add(type + "#" + f[3] + "("
                             + String.join(",", parameterTypes(f[4])) + ")");

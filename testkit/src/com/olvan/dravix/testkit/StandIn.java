@@ -134,6 +134,9 @@ public final class StandIn {
      */
     public List<Service> services() {
         Object[] all = services0();
+        if (all == null) {
+            throw new OutOfMemoryError("the stand-in's services could not be copied");
+        }
         List<Service> services = new ArrayList<>(all.length);
         synchronized (setAside) {
             Set<Long> stillLive = new HashSet<>();
@@ -183,5 +186,6 @@ public final class StandIn {
 
     private static native long liveStrings0();
 
+    /** Null, with nothing thrown, when native memory ran out while copying. */
     private static native Object[] services0();
 }
