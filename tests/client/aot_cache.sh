@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# JDK 25's ahead-of-time cache with the API: the README's example trained into
-# a cache (-XX:AOTCacheOutput), then run from it (-XX:AOTCache). The API's
-# classes must come from the cache, the output must be a plain run's, and
-# neither run may warn about them.
+# JDK 25's ahead-of-time cache with the API: first the README's own command
+# lines, as written, in a folder with the API jar and the compiled example;
+# then the example trained into a cache (-XX:AOTCacheOutput) and run from it
+# (-XX:AOTCache) under -Xcheck:jni. The API's classes must come from the
+# cache, the output must be a plain run's, and neither run may warn about them.
 # Usage: aot_cache.sh JAVA API_JAR README
 set -u
 java=$1 api_jar=$2 readme=$3
@@ -39,4 +40,18 @@ from_cache=$(grep -c 'com\.olvan\.dravix\..* source: shared objects file' "$work
 elsewhere=$(grep 'com\.olvan\.dravix\.' "$work/load.log" | grep -v -c 'source: shared objects file')
 check "the API's classes come from the cache ($from_cache from it, $elsewhere from elsewhere)" \
   "[ $from_cache -ge 5 ] && [ $elsewhere -eq 0 ]"
+
+# The README's lines, each run by the JDK under test, the bridge found through OLVAN_DRAVIX_HOME.
+"$here/extract_java.sh" "$readme" 'AOTCacheOutput' "$work/readme.sh" sh || exit 1
+mkdir "$work/readme"
+cp "$api_jar" "$work/readme/olvan-dravix-1.0.jar"
+cp "$work/classes/Example.class" "$work/readme/"
+(cd "$work/readme" && PATH="$bin:$PATH" OLVAN_DRAVIX_HOME="$(dirname "$(dirname "$api_jar")")" \
+  bash -e -x "$work/readme.sh") >"$work/readme.out" 2>&1
+status=$?
+check "the README's lines make the cache and run from it" \
+  "[ $status -eq 0 ] && [ -s '$work/readme/app.aot' ] && [ \$(grep -c '<name>audit</name>' '$work/readme.out') -eq 2 ]"
+[ $status -eq 0 ] || cat "$work/readme.out"
+check "the README's lines warn of none of the API's classes, and the JDK of nothing" \
+  "! grep -E '\\[warning\\].*com[./]olvan' '$work/readme.out' && '$here/../check_jvm_output.sh' '$work/readme.out'"
 exit $fail

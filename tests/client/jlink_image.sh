@@ -13,11 +13,10 @@ fail=0
 
 "$here/extract_java.sh" "$readme" 'public class Example' "$work/Example.java" || exit 1
 "$bin/javac" --release 17 -cp "$api_jar" -d "$work/classes" "$work/Example.java" || { echo "FAIL: javac"; exit 1; }
-# JDKs without jmods (JDK 24 and later may link from their own run-time image)
-# need no module path of their own.
-jmods=$(cd "$bin/.." && pwd)/jmods
-[ -d "$jmods" ] && module_path="$api_jar:$jmods" || module_path="$api_jar"
-if ! "$bin/jlink" --module-path "$module_path" --add-modules com.olvan.dravix --output "$work/image" \
+# As the README writes it: the API jar alone on the module path; jlink takes the
+# JDK's own modules from its jmods/, or, without them (Temurin 25), from its
+# own run-time image.
+if ! "$bin/jlink" --module-path "$api_jar" --add-modules com.olvan.dravix --output "$work/image" \
      >"$work/jlink.log" 2>&1; then
   cat "$work/jlink.log"
   echo "FAIL: jlink"
