@@ -324,6 +324,18 @@ class LoadFailureTest {
                     + " (deleted)")), copy.toString());
             assertEquals(1, mappings("/libolvandravix.so").stream().distinct().count(),
                     "one service library serves both bridges: " + mappings("/libolvandravix.so"));
+
+            // The installation check, run by that loader's classes, names the file found and its copy.
+            java.lang.reflect.Method check = second.loader.loadClass(
+                    "com.olvan.dravix.diagnostics.InstallationCheck").getDeclaredMethod("run", java.io.PrintStream.class);
+            check.setAccessible(true);
+            java.io.ByteArrayOutputStream printed = new java.io.ByteArrayOutputStream();
+            assertEquals(0, check.invoke(null, new java.io.PrintStream(printed, true, StandardCharsets.UTF_8)));
+            String report = printed.toString(StandardCharsets.UTF_8);
+            assertTrue(report.contains("  Bridge:      " + NativeLibrary.loadedFile().toRealPath() + " ("), report);
+            assertTrue(report.matches("(?s).*  Loaded as:   " + java.util.regex.Pattern.quote(copies.toString())
+                    + "/olvan-dravix-\\d+/" + NativeLibrary.FILE_NAME + ", removed once loaded: another class loader"
+                    + " of this JVM holds the bridge's file\n.*"), report);
             mine.stop();
         } finally {
             System.clearProperty(BridgeCopy.FOLDER_PROPERTY);
