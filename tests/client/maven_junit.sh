@@ -17,27 +17,8 @@ maven_install "$build" "$prefix" maven
 maven_jdk "$java"
 cp -r "$central" "$work/m2"
 
-app=$work/app
-main=$app/src/main/java/com/example/orders
-tests=$app/src/test/java/com/example/orders
-mkdir -p "$main" "$tests"
-"$here/extract_java.sh" "$readme" 'public class Routes implements AutoCloseable' "$main/Routes.java" || exit 1
-"$here/extract_java.sh" "$readme" 'class RoutesTest' "$tests/RoutesTest.java" || exit 1
-cat >"$tests/ForgetfulTest.java" <<'JAVA'
-package com.example.orders;
-
-import com.olvan.dravix.testkit.StandInExtension;
-import org.junit.jupiter.api.Test;
-import org.junit.jupiter.api.extension.ExtendWith;
-
-@ExtendWith(StandInExtension.class)
-class ForgetfulTest {
-    @Test
-    void forgetsToClose() {
-        new Routes("forgotten").add("a", "b");
-    }
-}
-JAVA
+routes_project "$readme"
+forgetful_test "$tests"
 cat >"$tests/JUnitVersionTest.java" <<'JAVA'
 package com.example.orders;
 
@@ -59,9 +40,7 @@ $(maven_dependency com.olvan olvan-dravix-testkit "$version" test)"
 # Offline: a file: repository is refused then unless its protocol is let through.
 (cd "$app" && mvn -B -o -ntp -Daether.offline.protocols=file -Dmaven.repo.local="$work/m2" \
   -Dsurefire.runOrder=alphabetical test) >"$work/mvn.log" 2>&1
-if grep -q 'The test left 1 Dravix open (service "forgotten", started, entities \[a-b\]) and 1 middleware string live' "$work/mvn.log" &&
-   grep -q 'Tests run: 4, Failures: 1, Errors: 0, Skipped: 0$' "$work/mvn.log" &&
-   grep -q 'Tests run: 2, Failures: 0, Errors: 0, Skipped: 0, .* in com.example.orders.RoutesTest' "$work/mvn.log"; then
+if one_leak_one_failure "$work/mvn.log" 4; then
   ok "on JUnit $junit, the forgetful test fails naming what it left, and the README's RoutesTest passes after it"
 else
   cat "$work/mvn.log"

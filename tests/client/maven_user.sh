@@ -94,3 +94,42 @@ maven_install() {
   done
   rm -f "$log"
 }
+
+# routes_project README: the project $app (in $work), its source folders $main
+# and $tests, with the README's Routes and RoutesTest in them.
+routes_project() {
+  app=$work/app
+  main=$app/src/main/java/com/example/orders
+  tests=$app/src/test/java/com/example/orders
+  mkdir -p "$main" "$tests"
+  "$(dirname "${BASH_SOURCE[0]}")/extract_java.sh" "$1" 'public class Routes implements AutoCloseable' \
+    "$main/Routes.java" || exit 1
+  "$(dirname "${BASH_SOURCE[0]}")/extract_java.sh" "$1" 'class RoutesTest' "$tests/RoutesTest.java" || exit 1
+}
+
+# forgetful_test DIR: a test of the README's Routes that forgets close(), in DIR.
+forgetful_test() {
+  cat >"$1/ForgetfulTest.java" <<'JAVA'
+package com.example.orders;
+
+import com.olvan.dravix.testkit.StandInExtension;
+import org.junit.jupiter.api.Test;
+import org.junit.jupiter.api.extension.ExtendWith;
+
+@ExtendWith(StandInExtension.class)
+class ForgetfulTest {
+    @Test
+    void forgetsToClose() {
+        new Routes("forgotten").add("a", "b");
+    }
+}
+JAVA
+}
+
+# one_leak_one_failure LOG TESTS: surefire ran TESTS tests with ForgetfulTest's
+# one failure, naming what it left, and RoutesTest's two passed after it.
+one_leak_one_failure() {
+  grep -q 'The test left 1 Dravix open (service "forgotten", started, entities \[a-b\]) and 1 middleware string live' "$1" &&
+    grep -q "Tests run: $2, Failures: 1, Errors: 0, Skipped: 0\$" "$1" &&
+    grep -q 'Tests run: 2, Failures: 0, Errors: 0, Skipped: 0, .* in com.example.orders.RoutesTest' "$1"
+}
