@@ -74,7 +74,10 @@ final class NativeLibrary {
         }
     }
 
-    /** @return the bridge file that was loaded; throws as {@link #ensureLoaded()} */
+    /**
+     * @return the bridge file found (a copy of it may have been loaded in its
+     *     place); throws as {@link #ensureLoaded()}
+     */
     static Path loadedFile() {
         ensureLoaded();
         return loadedFile;
