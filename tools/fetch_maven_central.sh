@@ -18,8 +18,16 @@ if [ -z "$pin" ] && [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$(sha256sum <"$sum
 fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+# Anew each time, so that what it holds is exactly what these projects fetch;
+# a folder is emptied only if this script made it.
+marker=$repo/.olvan-maven-central
+if [ -e "$repo" ] && [ ! -e "$marker" ] && [ -n "$(ls -A "$repo")" ]; then
+  echo "FAIL: $repo holds files this script did not put there: name another folder" >&2
+  exit 1
+fi
+rm -rf "$repo"
 mkdir -p "$repo"
-rm -f "$stamp"
+touch "$marker"
 mvn_online() { (cd "$1" && mvn -B -C -ntp -Dmaven.repo.local="$repo" "${@:2}") >"$work/mvn.log" 2>&1 ||
   { cat "$work/mvn.log"; echo "FAIL: fetching from Maven Central in $1" >&2; exit 1; }; }
 
