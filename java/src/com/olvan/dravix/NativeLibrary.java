@@ -248,15 +248,9 @@ final class NativeLibrary {
      * made for this class loader (unless copies are turned off).
      */
     private static Path loadFile(Path file) throws LoadFailure {
-        UnsatisfiedLinkError refused;
-        try {
-            systemLoad(file);
-            return loaded(file, null);
-        } catch (UnsatisfiedLinkError e) {
-            if (!heldByAnotherLoader(e)) {
-                throw didNotLoad(file, e);
-            }
-            refused = e;
+        UnsatisfiedLinkError refused = loadUnlessHeld(file);
+        if (refused == null) {
+            return file;
         }
         if (!BridgeCopy.enabled()) {
             throw LoadFailure.otherLoader(held(file) + ". No copy of it is made for this class loader while -D"
@@ -272,17 +266,13 @@ final class NativeLibrary {
         }
         try {
             systemLoad(copy);
-            return loaded(file, copy);
+            LoadedBridge.note(new LoadedBridge(file, Optional.of(copy)));
+            return file;
         } catch (UnsatisfiedLinkError e) {
             // The other class loader may have let go of the bridge meanwhile, and with it of the
             // service library the copy needs: then the file itself is free.
-            try {
-                systemLoad(file);
-                return loaded(file, null);
-            } catch (UnsatisfiedLinkError again) {
-                if (!heldByAnotherLoader(again)) {
-                    throw didNotLoad(file, again);
-                }
+            if (loadUnlessHeld(file) == null) {
+                return file;
             }
             throw LoadFailure.otherLoader(held(file) + ". Its copy for this class loader, " + copy + ", did not load ("
                     + e.getMessage() + "): name a folder that this user can write to and run programs from (one"
@@ -292,10 +282,21 @@ final class NativeLibrary {
         }
     }
 
-    /** Notes what was loaded for the installation check; returns the file found. */
-    private static Path loaded(Path file, Path copy) {
-        LoadedBridge.note(new LoadedBridge(file, Optional.ofNullable(copy)));
-        return file;
+    /**
+     * Loads the file itself: null once it is loaded (noted for the installation
+     * check), or the JVM's refusal when another class loader holds it.
+     */
+    private static UnsatisfiedLinkError loadUnlessHeld(Path file) throws LoadFailure {
+        try {
+            systemLoad(file);
+            LoadedBridge.note(new LoadedBridge(file, Optional.empty()));
+            return null;
+        } catch (UnsatisfiedLinkError e) {
+            if (!heldByAnotherLoader(e)) {
+                throw didNotLoad(file, e);
+            }
+            return e;
+        }
     }
 
     @SuppressWarnings("restricted") // the one place the API loads native code
