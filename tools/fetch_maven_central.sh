@@ -19,9 +19,9 @@ fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 # Anew each time, so that what it holds is exactly what these projects fetch;
-# a folder is emptied only if this script made it.
+# a folder is emptied only if this script made it (its marker, or its stamp).
 marker=$repo/.olvan-maven-central
-if [ -e "$repo" ] && [ ! -e "$marker" ] && [ -n "$(ls -A "$repo")" ]; then
+if [ -e "$repo" ] && [ ! -e "$marker" ] && [ ! -e "$stamp" ] && [ -n "$(ls -A "$repo")" ]; then
   echo "FAIL: $repo holds files this script did not put there: name another folder" >&2
   exit 1
 fi
