@@ -318,7 +318,9 @@ class LoadFailureTest {
             assertTrue(configuration instanceof String && ((String) configuration).contains("started"),
                     String.valueOf(configuration));
             assertTrue(mine.getConfiguration().contains("started"), "both serve at once");
-            assertEquals(List.of(), Files.list(copies).map(Path::toString).toList(), "the copy is removed once loaded");
+            try (java.util.stream.Stream<Path> left = Files.list(copies)) {
+                assertEquals(List.of(), left.map(Path::toString).toList(), "the copy is removed once loaded");
+            }
             List<String> copy = mappings(copies + "/olvan-dravix-");
             assertTrue(!copy.isEmpty() && copy.stream().allMatch(m -> m.endsWith("/" + NativeLibrary.FILE_NAME
                     + " (deleted)")), copy.toString());

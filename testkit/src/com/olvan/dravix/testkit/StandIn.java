@@ -127,6 +127,14 @@ public final class StandIn {
         }
     }
 
+    /** How many services set aside are still live. */
+    int setAsideServices() {
+        synchronized (setAside) {
+            services();  // forgets what has gone since
+            return setAside.size();
+        }
+    }
+
     /**
      * The live services, in the order they were made, each with what it was given.
      *

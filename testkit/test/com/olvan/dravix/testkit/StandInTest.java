@@ -196,6 +196,14 @@ class StandInTest {
             assertTrue(standIn.liveStrings() > 0);
         }
         assertEquals(0, standIn.liveServices());
+        // What it left is unreachable: the API's cleaner releases it, and then nothing is set aside.
+        long deadline = System.nanoTime() + TimeUnit.SECONDS.toNanos(30);
+        while (standIn.setAsideServices() > 0) {
+            assertTrue(System.nanoTime() < deadline, "the cleaner never released the forgotten service");
+            System.gc();
+            Thread.onSpinWait();
+        }
+        assertEquals(0, standIn.liveStrings());
     }
 
     private static Path codeOf(Class<?> type) throws IOException {
