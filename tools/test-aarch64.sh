@@ -30,8 +30,13 @@ if [ ! -f "$root/.complete" ]; then
   apt_dir=$build/apt
   rm -rf "$apt_dir"
   mkdir -p "$apt_dir"/{state/lists/partial,cache/archives/partial,etc/sources.list.d,etc/preferences.d,etc/apt.conf.d,debs} "$root"
-  grep -l -E '^Suites:.*bookworm' /etc/apt/sources.list.d/*.sources | xargs -r cp -t "$apt_dir/etc/sources.list.d/"
-  [ -f /etc/apt/sources.list ] && cp /etc/apt/sources.list "$apt_dir/etc/"
+  # This machine's sources, in either form: deb822 files, the one-line list (as debootstrap writes), or both.
+  if compgen -G '/etc/apt/sources.list.d/*.sources' >/dev/null; then
+    grep -l -E '^Suites:.*bookworm' /etc/apt/sources.list.d/*.sources | xargs -r cp -t "$apt_dir/etc/sources.list.d/"
+  fi
+  if [ -f /etc/apt/sources.list ]; then
+    cp /etc/apt/sources.list "$apt_dir/etc/"
+  fi
   apt=(apt-get -q -o "Dir::Etc=$apt_dir/etc" -o "Dir::State=$apt_dir/state" -o "Dir::Cache=$apt_dir/cache"
        -o APT::Architecture=arm64 -o APT::Architectures::=arm64
        -o Dir::Etc::Trusted=/etc/apt/trusted.gpg -o Dir::Etc::TrustedParts=/etc/apt/trusted.gpg.d)
