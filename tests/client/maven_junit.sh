@@ -14,8 +14,7 @@ here=$(dirname "$0")
 
 prefix=$work/prefix
 maven_install "$build" "$prefix" maven
-maven_jdk "$java"
-cp -r "$central" "$work/m2"
+central_setup "$java" "$central"
 
 routes_project "$readme"
 forgetful_test "$tests"
@@ -32,14 +31,8 @@ class JUnitVersionTest {
     }
 }
 JAVA
-central_pom junit-pom.xml.in "$app/pom.xml" "$junit" "  <repositories>
-    <repository><id>dravix</id><url>file://$prefix/share/maven-repo</url></repository>
-  </repositories>" "$(maven_dependency com.olvan olvan-dravix "$version")
-$(maven_dependency com.olvan olvan-dravix-testkit "$version" test)"
-
-# Offline: a file: repository is refused then unless its protocol is let through.
-(cd "$app" && mvn -B -o -ntp -Daether.offline.protocols=file -Dmaven.repo.local="$work/m2" \
-  -Dsurefire.runOrder=alphabetical test) >"$work/mvn.log" 2>&1
+central_project_pom junit-pom.xml.in "$junit"
+central_mvn "$work/mvn.log" -Dsurefire.runOrder=alphabetical test
 if one_leak_one_failure "$work/mvn.log" 4; then
   ok "on JUnit $junit, the forgetful test fails naming what it left, and the README's RoutesTest passes after it"
 else

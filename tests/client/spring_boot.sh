@@ -17,8 +17,7 @@ here=$(dirname "$0")
 
 prefix=$work/prefix
 maven_install "$build" "$prefix" maven "" standin
-maven_jdk "$java"
-cp -r "$central" "$work/m2"
+central_setup "$java" "$central"
 
 app=$work/app
 main=$app/src/main/java/com/example/orders
@@ -52,13 +51,8 @@ public class OrdersApplication {
 }
 JAVA
 echo "orders.example=false" >"$app/src/test/resources/application.properties"
-central_pom boot-pom.xml.in "$app/pom.xml" "" "  <repositories>
-    <repository><id>dravix</id><url>file://$prefix/share/maven-repo</url></repository>
-  </repositories>" "$(maven_dependency com.olvan olvan-dravix "$version")
-$(maven_dependency com.olvan olvan-dravix-testkit "$version" test)"
-
-if (cd "$app" && mvn -B -o -ntp -Daether.offline.protocols=file -Dmaven.repo.local="$work/m2" package) \
-     >"$work/mvn.log" 2>&1 &&
+central_project_pom boot-pom.xml.in
+if central_mvn "$work/mvn.log" package &&
    grep -q 'Tests run: 1, Failures: 0, Errors: 0, Skipped: 0, .* in com.example.orders.OrderRoutesTest' "$work/mvn.log"; then
   ok "the README's @SpringBootTest passes on the test kit, and spring-boot-maven-plugin packs the application"
 else

@@ -4,7 +4,6 @@ import java.io.IOException;
 import java.nio.file.Files;
 import java.nio.file.Path;
 import java.nio.file.Paths;
-import java.nio.file.StandardCopyOption;
 import java.nio.file.attribute.PosixFilePermissions;
 
 /**
@@ -48,7 +47,7 @@ final class BridgeCopy {
                 PosixFilePermissions.asFileAttribute(PosixFilePermissions.fromString("rwx------")));
         Path copy = folder.resolve(bridge.getFileName());
         try {
-            Files.copy(bridge, copy, StandardCopyOption.COPY_ATTRIBUTES);
+            Files.copy(bridge, copy);
             Files.setPosixFilePermissions(copy, PosixFilePermissions.fromString("r-x------"));
             return copy;
         } catch (IOException | RuntimeException e) {

@@ -110,7 +110,7 @@ public final class StandIn {
      */
     public int liveStrings() {
         synchronized (setAside) {
-            services();  // forgets what has gone since
+            forgetWhatHasGone();
             return Math.max(0, Math.toIntExact(liveStrings0()) - stringsSetAside);
         }
     }
@@ -130,8 +130,15 @@ public final class StandIn {
     /** How many services set aside are still live. */
     int setAsideServices() {
         synchronized (setAside) {
-            services();  // forgets what has gone since
+            forgetWhatHasGone();
             return setAside.size();
+        }
+    }
+
+    /** Drops from what is set aside the services that have gone (services() does, while any is). */
+    private void forgetWhatHasGone() {
+        if (!setAside.isEmpty()) {
+            services();
         }
     }
 
