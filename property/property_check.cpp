@@ -6,7 +6,7 @@
 
 #include "bridge/raise.h"
 #include "engine/olvan_dravix.h"
-#include "property/record_slot.h"
+#include "property/settings.h"
 
 extern "C" {
 #include "com_olvan_dravix_DravixProperty.h"
@@ -91,100 +91,69 @@ const OLVAN_DravixPropertyEntry *list_entry(const OLVAN_DravixProperties &list, 
     return list.entries == nullptr ? nullptr : &list.entries[index];
 }
 
-enum class Kind { Text, Byte, Int32, TextArray, Environment };
-
-// One field of the comparison; the texts and the environment carry more than
-// one label (presence, count), so their rules name the extra one.
-struct FieldCheck {
-    Kind kind;
-    size_t offset;
-    const char *label;
-    const char *other_label;
-};
-
-// The order is part of the check: the first difference in it is reported.
-constexpr FieldCheck kFieldChecks[] = {
-    {Kind::Text, OLVAN_SLOT(cfg_file), "cfg_file", "cfg_file presence"},
-    {Kind::TextArray, OLVAN_SLOT(cfg_strings), "cfg_strings", "cfg_strings_count"},
-    {Kind::Text, OLVAN_SLOT(service_name), "service_name", "service_name presence"},
-    {Kind::Text, OLVAN_SLOT(application_name), "application_name", "application_name presence"},
-    {Kind::Byte, OLVAN_SLOT(enforce_xsd_validation), "enforce_xsd_validation", nullptr},
-    {Kind::Int32, OLVAN_SLOT(service_verbosity), "service_verbosity", nullptr},
-    {Kind::Int32, OLVAN_SLOT(dds_verbosity), "dds_verbosity", nullptr},
-    {Kind::Int32, OLVAN_SLOT(domain_id_base), "domain_id_base", nullptr},
-    {Kind::Text, OLVAN_SLOT(plugin_search_path), "plugin_search_path", "plugin_search_path presence"},
-    {Kind::Byte, OLVAN_SLOT(dont_start_service), "dont_start_service", nullptr},
-    {Kind::Byte, OLVAN_SLOT(enable_administration), "enable_administration", nullptr},
-    {Kind::Int32, OLVAN_SLOT(administration_domain_id), "administration_domain_id", nullptr},
-    {Kind::Byte, OLVAN_SLOT(enable_monitoring), "enable_monitoring", nullptr},
-    {Kind::Int32, OLVAN_SLOT(monitoring_domain_id), "monitoring_domain_id", nullptr},
-    {Kind::Byte, OLVAN_SLOT(skip_default_files), "skip_default_files", nullptr},
-    {Kind::Byte, OLVAN_SLOT(identify_execution), "identify_execution", nullptr},
-    {Kind::Int32, OLVAN_SLOT(registered_transports_count), "registered_transports_count", nullptr},
-    {Kind::Environment, OLVAN_SLOT(user_environment), "user_environment", nullptr},
-};
-
 // Presence first, then the text when the expected side has one.
-const char *compare_text(const char *expected, const char *actual, const FieldCheck &check) {
+const char *compare_text(const char *expected, const char *actual, const Setting &setting) {
     if ((expected == nullptr) != (actual == nullptr)) {
-        return check.other_label;
+        return setting.labels[0];
     }
     if (expected != nullptr && std::strcmp(expected, actual) != 0) {
-        return check.label;
+        return setting.labels[1];
     }
     return nullptr;
 }
 
 const char *compare_text_array(const OLVAN_DravixProperty &e, const OLVAN_DravixProperty &a,
-                               const FieldCheck &check) {
+                               const Setting &setting) {
     if (e.cfg_strings_count != a.cfg_strings_count) {
-        return check.other_label;
+        return setting.labels[0];
     }
     for (int32_t i = 0; i < e.cfg_strings_count; ++i) {
         if (!same_text(entry_at(e.cfg_strings, i), entry_at(a.cfg_strings, i))) {
-            return check.label;
+            return setting.labels[1];
         }
     }
     return nullptr;
 }
 
-const char *compare_environment(const OLVAN_DravixProperties &el, const OLVAN_DravixProperties &al) {
+const char *compare_environment(const OLVAN_DravixProperties &el, const OLVAN_DravixProperties &al,
+                                const Setting &setting) {
     if (el.count != al.count) {
-        return "user_environment size";
+        return setting.labels[0];
     }
     for (int32_t i = 0; i < el.count; ++i) {
         const OLVAN_DravixPropertyEntry *expected = list_entry(el, i);
         const OLVAN_DravixPropertyEntry *actual = list_entry(al, i);
         if (expected == nullptr || actual == nullptr || !same_text(expected->name, actual->name)) {
-            return "user_environment name";
+            return setting.labels[1];
         }
         if (!same_text(expected->value, actual->value)) {
-            return "user_environment value";
+            return setting.labels[2];
         }
     }
     return nullptr;
 }
 
-const char *compare_field(const OLVAN_DravixProperty &e, const OLVAN_DravixProperty &a, const FieldCheck &check) {
-    switch (check.kind) {
-        case Kind::Text:
-            return compare_text(slot<char *>(e, check.offset), slot<char *>(a, check.offset), check);
-        case Kind::Byte:
-            return slot<uint8_t>(e, check.offset) != slot<uint8_t>(a, check.offset) ? check.label : nullptr;
-        case Kind::Int32:
-            return slot<int32_t>(e, check.offset) != slot<int32_t>(a, check.offset) ? check.label : nullptr;
-        case Kind::TextArray:
-            return compare_text_array(e, a, check);
-        case Kind::Environment:
-            return compare_environment(e.user_environment, a.user_environment);
+const char *compare_field(const OLVAN_DravixProperty &e, const OLVAN_DravixProperty &a, const Setting &setting) {
+    switch (setting.kind) {
+        case SettingKind::Text:
+            return compare_text(slot<char *>(e, setting), slot<char *>(a, setting), setting);
+        case SettingKind::Flag:
+            return slot<uint8_t>(e, setting) != slot<uint8_t>(a, setting) ? setting.labels[0] : nullptr;
+        case SettingKind::Number:
+            return slot<int32_t>(e, setting) != slot<int32_t>(a, setting) ? setting.labels[0] : nullptr;
+        case SettingKind::TextArray:
+            return compare_text_array(e, a, setting);
+        case SettingKind::Environment:
+            return compare_environment(slot<OLVAN_DravixProperties>(e, setting),
+                                       slot<OLVAN_DravixProperties>(a, setting), setting);
     }
     return nullptr;
 }
 
 // The first difference, in the fixed order, or null when the records agree.
 const char *first_difference(const OLVAN_DravixProperty &e, const OLVAN_DravixProperty &a) {
-    for (const FieldCheck &check : kFieldChecks) {
-        if (const char *label = compare_field(e, a, check)) {
+    for (const Setting &setting : kSettings) {
+        if (const char *label = compare_field(e, a, setting)) {
             return label;
         }
     }

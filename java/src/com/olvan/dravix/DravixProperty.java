@@ -20,7 +20,7 @@ import java.util.Properties;
  * created from it. The class is final: the native side reads its fields by name,
  * and a subclass's field of the same name would otherwise stand in for them.
  */
-public final class DravixProperty {
+public final class DravixProperty implements Cloneable {
     /** No log output. */
     public static final int LOG_VERBOSITY_SILENT = 0;
     /** Exceptions only. */
@@ -54,33 +54,19 @@ public final class DravixProperty {
     public DravixProperty() {
     }
 
-    /** A copy of {@code from} with another user environment. */
-    private DravixProperty(DravixProperty from, Properties userEnvironment) {
-        cfgFile = from.cfgFile;
-        cfgStrings = from.cfgStrings;
-        serviceName = from.serviceName;
-        applicationName = from.applicationName;
-        enforceXsdValidation = from.enforceXsdValidation;
-        serviceVerbosity = from.serviceVerbosity;
-        ddsVerbosity = from.ddsVerbosity;
-        domainIdBase = from.domainIdBase;
-        pluginSearchPath = from.pluginSearchPath;
-        dontStartService = from.dontStartService;
-        enableAdministration = from.enableAdministration;
-        administrationDomainId = from.administrationDomainId;
-        enableMonitoring = from.enableMonitoring;
-        monitoringDomainId = from.monitoringDomainId;
-        skipDefaultFiles = from.skipDefaultFiles;
-        identifyExecution = from.identifyExecution;
-        user_environment = userEnvironment;
-    }
-
     /**
      * What the native conversion is given: these settings, with the user
      * environment seen as a Java reader of {@code Properties} sees it.
      */
     DravixProperty forConversion() {
-        return new DravixProperty(this, UserEnvironmentView.of(user_environment));
+        DravixProperty copy;
+        try {
+            copy = (DravixProperty) super.clone();  // every setting, without a list of them to keep
+        } catch (CloneNotSupportedException e) {
+            throw new AssertionError(e);
+        }
+        copy.user_environment = UserEnvironmentView.of(user_environment);
+        return copy;
     }
 
     /**

@@ -1,7 +1,7 @@
 package com.olvan.dravix;
 
-import com.olvan.dravix.diagnostics.LoadedBridge;
-import com.olvan.dravix.diagnostics.LoadedLibraries;
+import com.olvan.dravix.loading.LoadedBridge;
+import com.olvan.dravix.loading.LoadedLibraries;
 import java.io.File;
 import java.io.IOException;
 import java.net.URISyntaxException;

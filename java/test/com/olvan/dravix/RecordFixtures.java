@@ -1,6 +1,6 @@
 package com.olvan.dravix;
 
-import com.olvan.dravix.diagnostics.SelfCheckCases;
+import com.olvan.dravix.testing.EverySetting;
 
 /** Settings and records shared by the property tests. */
 final class RecordFixtures {
@@ -9,10 +9,8 @@ final class RecordFixtures {
 
     /** Every one of the 17 settings away from its default, each with a value of its own. */
     static DravixProperty everySetting() {
-        return SelfCheckCases.everySetting("/etc/dravix/main.xml", new String[] {"<first/>", null, "<third/>"},
-                "orders", "billing", new int[] {DravixProperty.LOG_VERBOSITY_INFO,
-                    DravixProperty.LOG_VERBOSITY_EXCEPTIONS, 7, 9, 10}, "/opt/dravix/plugins",
-                new OrderedProperties().with("REGION", "eu-west").with("TIER", "gold"));
+        return EverySetting.settings().setUserEnvironment(new OrderedProperties().with("REGION", "eu-west")
+                .with("TIER", "gold"));
     }
 
     /** A new record with the settings converted into it; released again if the conversion fails. */

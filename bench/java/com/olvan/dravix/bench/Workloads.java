@@ -1,7 +1,7 @@
 package com.olvan.dravix.bench;
 
 import com.olvan.dravix.DravixProperty;
-import com.olvan.dravix.diagnostics.SelfCheckCases;
+import com.olvan.dravix.testing.EverySetting;
 import java.io.IOException;
 import java.nio.charset.StandardCharsets;
 import java.nio.file.Files;
@@ -24,10 +24,13 @@ final class Workloads {
         for (int i = 0; i < 8; i++) {
             env.setProperty("DRAVIX_VARIABLE_" + i, "value-" + i + "/some/path");
         }
-        return SelfCheckCases.everySetting("/etc/dravix/service.xml", new String[] {
-            "<route from=\"in\" to=\"out\"/>", "<route from=\"out\" to=\"audit\"/>", "<log level=\"warning\"/>",
-            "<limits queue=\"4096\"/>"}, "orders", "order-router", new int[] {DravixProperty.LOG_VERBOSITY_INFO,
-                DravixProperty.LOG_VERBOSITY_EXCEPTIONS, 7, 9, 10}, "/opt/dravix/plugins:/usr/lib/dravix", env);
+        return EverySetting.settings()
+                .setCfgFile("/etc/dravix/service.xml")
+                .setCfgStrings("<route from=\"in\" to=\"out\"/>", "<route from=\"out\" to=\"audit\"/>",
+                        "<log level=\"warning\"/>", "<limits queue=\"4096\"/>")
+                .setApplicationName("order-router")
+                .setPluginSearchPath("/opt/dravix/plugins:/usr/lib/dravix")
+                .setUserEnvironment(env);
     }
 
     /** Default settings with a user environment of n entries. */

@@ -1,6 +1,8 @@
 package com.olvan.dravix.diagnostics;
 
 import com.olvan.dravix.DravixProperty;
+import com.olvan.dravix.loading.LoadedBridge;
+import com.olvan.dravix.loading.LoadedLibraries;
 import java.io.IOException;
 import java.io.PrintStream;
 import java.nio.file.Path;

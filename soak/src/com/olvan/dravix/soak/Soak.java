@@ -2,8 +2,8 @@ package com.olvan.dravix.soak;
 
 import com.olvan.dravix.Dravix;
 import com.olvan.dravix.DravixProperty;
-import com.olvan.dravix.diagnostics.SelfCheckCases;
 import com.olvan.dravix.infrastructure.DravixException;
+import com.olvan.dravix.testing.EverySetting;
 import com.olvan.dravix.testing.Options;
 import com.olvan.dravix.testing.StandIn;
 import java.io.IOException;
@@ -134,10 +134,11 @@ public final class Soak {
         for (int i = 0; i < 8; i++) {
             environment.setProperty("SOAK_VARIABLE_" + i, "value-" + i);
         }
-        return SelfCheckCases.everySetting("/etc/dravix/" + name + ".cfg", new String[] {"<cfg a=\"1\"/>",
-            "<cfg b=\"2\"/>", "<cfg c=\"3\"/>", "<cfg d=\"4\"/>"}, name, "soak-application", new int[] {
-                DravixProperty.LOG_VERBOSITY_INFO, DravixProperty.LOG_VERBOSITY_EXCEPTIONS, 17, 5, 6},
-                "/opt/dravix/plugins", environment);
+        return EverySetting.settings()
+                .setCfgFile("/etc/dravix/" + name + ".cfg")
+                .setCfgStrings("<cfg a=\"1\"/>", "<cfg b=\"2\"/>", "<cfg c=\"3\"/>", "<cfg d=\"4\"/>")
+                .setServiceName(name)
+                .setUserEnvironment(environment);
     }
 
     /** One full cycle; the configuration must have the length of the first one. */

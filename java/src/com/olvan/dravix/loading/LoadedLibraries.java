@@ -1,4 +1,4 @@
-package com.olvan.dravix.diagnostics;
+package com.olvan.dravix.loading;
 
 import java.io.IOException;
 import java.nio.ByteBuffer;
