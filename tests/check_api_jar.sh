@@ -6,8 +6,7 @@
 # Usage: check_api_jar.sh JDK_BIN API_JAR VERSION
 set -u
 bin=$1 jar=$(realpath "$2") version=$3
-fail=0
-check() { if eval "$2"; then echo "ok: $1"; else echo "FAIL: $1"; fail=1; fi; }
+source "$(dirname "$0")/check.sh"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 module=$("$bin/jar" --describe-module --file "$jar")

@@ -4,9 +4,8 @@
 # Usage: check_build_flags.sh SOURCE_DIR WORK_DIR
 set -u
 src=$1 work=$2
-fail=0
 mkdir -p "$work"
-check() { if eval "$2"; then echo "ok: $1"; else echo "FAIL: $1"; fail=1; fi; }
+source "$(dirname "$0")/check.sh"
 
 # The compile line of one bridge source in a fresh configure with the given options.
 bridge_line() {

@@ -15,8 +15,7 @@ while [ $# -gt 0 ]; do
   esac
 done
 lib=$1 service=${2:-libolvandravix.so} strings=${3:-libolvandds.so} absent=${4:-}
-fail=0
-check() { if ! eval "$2"; then echo "FAIL: $1"; fail=1; else echo "ok: $1"; fi; }
+source "$(dirname "$0")/check.sh"
 dyn=$(readelf -d "$lib")
 if [ -n "$machine" ]; then
   check "built for $machine" "readelf -h '$lib' | grep -Eq '^ *Machine: +$machine\$'"

@@ -18,8 +18,7 @@ trap 'rm -rf "$work"' EXIT
 options=(--enable-native-access=ALL-UNNAMED -Xcheck:jni -cp "$api_jar:$work/example.jar")
 # The example writes a temporary file's path into its output: compare without it.
 same() { sed 's|/tmp/audit[0-9]*\.cfg|AUDIT|g' "$1"; }
-fail=0
-check() { if eval "$2"; then echo "ok: $1"; else echo "FAIL: $1"; fail=1; fi; }
+source "$(dirname "$0")/../check.sh"
 
 "$java" "${options[@]}" Example >"$work/plain.out" 2>&1
 check "a plain run prints the example's output" "grep -q '<name>audit</name>' '$work/plain.out'"
