@@ -19,8 +19,10 @@ void raise_after_java_error(JNIEnv *env, const char *class_name, const char *mes
     env->ExceptionDescribe();
     raise(env, class_name, message);
     ScopedLocalRef<jthrowable> raised(env, env->ExceptionOccurred());
+    // What is pending now is the exception raised or, where its class could
+    // not be found, the JVM's lookup error: either way it takes the cause.
     if (!raised || !cause) {
-        return;  // nothing raised but the JVM's own lookup error, or no cause to add
+        return;
     }
     env->ExceptionClear();
     ScopedLocalRef<jclass> throwable(env, env->FindClass("java/lang/Throwable"));

@@ -2,7 +2,8 @@
 // with a fixed message. The classes, the messages more than one export raises,
 // the raise steps and the checks that open an export (a handle that is not 0,
 // an argument that is not null) are all here, so no export words one itself.
-// Java code matches on these texts: change none of them.
+// Java code matches on these texts, and the installation check on the
+// self-check's own message (property/property_check.cpp): change none of them.
 #ifndef OLVAN_BRIDGE_RAISE_H
 #define OLVAN_BRIDGE_RAISE_H
 

@@ -4,6 +4,9 @@
 // every length around the block sizes, well-formed two-, three- and four-byte
 // sequences, C0 80, surrogates, stray and truncated bytes), each checked by
 // the same target against the reference decoder. Deterministic for a seed.
+// The last line also gives a digest of everything the decoder said of every
+// input, so that two builds of it (with and without vector units) can be
+// shown to agree byte for byte.
 // Usage: config_text_random_run CORPUS_DIR COUNT [SEED]
 #include <cstddef>
 #include <cstdint>
@@ -14,6 +17,8 @@
 #include <iterator>
 #include <random>
 #include <vector>
+
+#include "text/config_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
 
@@ -68,6 +73,39 @@ void append_piece(std::mt19937_64 &random, Bytes &text) {
     }
 }
 
+// FNV-1a over the decoder's every answer for a text: the units, the counts,
+// the modified UTF-8 verdict and the cut it allows at each place.
+class Digest {
+public:
+    void add(const Bytes &bytes) {
+        const auto *text = reinterpret_cast<const char *>(bytes.data());
+        const size_t length = bytes.size();
+        std::vector<char16_t> units(olvan::utf16_length(text, length));
+        mix(units.size());
+        mix(olvan::decode_utf16(text, length, units.data()));
+        for (char16_t unit : units) {
+            mix(unit);
+        }
+        const bool modified = olvan::is_modified_utf8(text, length);
+        mix(modified);
+        if (modified) {
+            mix(olvan::modified_utf16_length(text, length));
+        }
+        for (size_t at = 0; at <= length; ++at) {
+            mix(olvan::decoding_boundary(text, length, at));
+        }
+    }
+    uint64_t value() const { return hash_; }
+
+private:
+    void mix(uint64_t value) {
+        for (int i = 0; i < 8; ++i, value >>= 8) {
+            hash_ = (hash_ ^ (value & 0xFF)) * 0x100000001B3ULL;
+        }
+    }
+    uint64_t hash_ = 0xCBF29CE484222325ULL;
+};
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -76,10 +114,12 @@ int main(int argc, char **argv) {
         return 2;
     }
     size_t seeds = 0;
+    Digest digest;
     for (const auto &entry : std::filesystem::directory_iterator(argv[1])) {
         std::ifstream in(entry.path(), std::ios::binary);
         const Bytes text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         LLVMFuzzerTestOneInput(text.data(), text.size());
+        digest.add(text);
         ++seeds;
     }
     const long count = std::atol(argv[2]);
@@ -92,7 +132,9 @@ int main(int argc, char **argv) {
             append_piece(random, text);
         }
         LLVMFuzzerTestOneInput(text.data(), text.size());
+        digest.add(text);
     }
-    std::printf("config_text agrees with the reference on %zu seeds and %ld random texts\n", seeds, count);
+    std::printf("config_text agrees with the reference on %zu seeds and %ld random texts; digest %016llx\n", seeds,
+                count, static_cast<unsigned long long>(digest.value()));
     return 0;
 }

@@ -2,15 +2,19 @@
 // operations the configuration text decoder and the copy of long strings'
 // bytes need, with one meaning on both.
 // |, & and ^ are the compiler's own operators on both vector types.
-// OLVAN_BYTES16 is 1 where one of them is there; the decoder then runs its
-// block loops, else only its portable ones.
+// OLVAN_BYTES16 is 1 where one of them is there and OLVAN_TEXT_NO_VECTOR_UNITS
+// is not defined (the build's OLVAN_TEXT_VECTOR_UNITS=OFF, and the tests'
+// second build of this folder); the decoder then runs its block loops, else
+// only its portable ones.
 #ifndef OLVAN_TEXT_BYTES16_H
 #define OLVAN_TEXT_BYTES16_H
 
 #include <cstddef>
 #include <cstdint>
 
-#if defined(__SSE2__)
+#if defined(OLVAN_TEXT_NO_VECTOR_UNITS)
+#define OLVAN_BYTES16 0
+#elif defined(__SSE2__)
 #include <emmintrin.h>
 #define OLVAN_BYTES16 1
 #elif defined(__ARM_NEON) && defined(__aarch64__)

@@ -10,11 +10,14 @@
 #include <vector>
 
 #include "tests/text/hex.h"
+#include "tests/text/reference_decoder.h"
 #include "text/config_text.h"
 
 namespace {
 
 using olvan_test::hex;
+using olvan_test::reference_decode;
+using olvan_test::ReferenceText;
 using olvan::decode_utf16;
 using olvan::decoding_boundary;
 using olvan::is_modified_utf8;
@@ -39,94 +42,6 @@ std::u16string decode(const std::string &bytes) {
     }
     return result;
 }
-
-// ---------------------------------------------------------------------------
-// A slow reference decoder, written from the rules rather than from the code:
-// a lead byte fixes the length and the range of code points a sequence may
-// take; a prefix is kept while some completion of it still lands in range,
-// and one U+FFFD replaces each maximal prefix that cannot be completed.
-
-struct Form {
-    size_t length;       // 0: not a lead byte
-    uint32_t low, high;  // code points allowed
-};
-
-Form form_of(unsigned char lead) {
-    if (lead < 0x80) return {1, 0, 0x7F};
-    if (lead < 0xC0) return {0, 0, 0};
-    if (lead < 0xE0) return {2, 0x80, 0x7FF};  // C0 80 is handled apart
-    if (lead < 0xF0) return {3, 0x800, 0xFFFF};  // surrogates allowed
-    if (lead < 0xF8) return {4, 0x10000, 0x10FFFF};
-    return {0, 0, 0};
-}
-
-// Smallest and largest code point any completion of prefix[0..k) can reach.
-void reach(const unsigned char *prefix, size_t k, size_t length, uint32_t &min, uint32_t &max) {
-    const unsigned lead_bits[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
-    min = max = prefix[0] & lead_bits[length];
-    for (size_t i = 1; i < length; ++i) {
-        const uint32_t bits = i < k ? (prefix[i] & 0x3Fu) : 0;
-        min = (min << 6) | bits;
-        max = (max << 6) | (i < k ? bits : 0x3Fu);
-    }
-}
-
-struct Reference {
-    std::u16string units;
-    bool modified = true;  // no four-byte sequence and nothing invalid
-};
-
-Reference reference_decode(const std::string &text) {
-    Reference out;
-    const auto *p = reinterpret_cast<const unsigned char *>(text.data());
-    const size_t n = text.size();
-    size_t i = 0;
-    while (i < n) {
-        if (p[i] == 0xC0 && i + 1 < n && p[i + 1] == 0x80) {
-            out.units.push_back(0);
-            i += 2;
-            continue;
-        }
-        const Form form = form_of(p[i]);
-        size_t good = 0;  // bytes of the longest prefix that can still complete
-        if (form.length != 0) {
-            good = 1;
-            for (size_t k = 2; k <= form.length && i + k <= n; ++k) {
-                if ((p[i + k - 1] & 0xC0) != 0x80) break;
-                uint32_t min, max;
-                reach(p + i, k, form.length, min, max);
-                if (max < form.low || min > form.high) break;
-                good = k;
-            }
-            // The lead alone must be completable too (C0, C1, F5.. are not,
-            // except C0 whose only completion is 80, handled above).
-            uint32_t min, max;
-            reach(p + i, 1, form.length, min, max);
-            const bool c0_lead = p[i] == 0xC0;
-            if ((max < form.low || min > form.high) && !c0_lead) good = 0;
-            if (c0_lead) good = 1;
-        }
-        if (form.length != 0 && good == form.length && p[i] != 0xC0) {
-            uint32_t cp, unused;
-            reach(p + i, form.length, form.length, cp, unused);
-            if (cp >= 0x10000) {
-                out.units.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
-                out.units.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
-                out.modified = false;
-            } else {
-                out.units.push_back(static_cast<char16_t>(cp));
-            }
-            i += form.length;
-        } else {
-            out.units.push_back(0xFFFD);
-            out.modified = false;
-            i += good == 0 ? 1 : good;
-        }
-    }
-    return out;
-}
-
-// ---------------------------------------------------------------------------
 
 struct Case {
     const char *what;
@@ -255,7 +170,7 @@ TEST(ConfigTextDecoding, ReferenceDecoderAgreesWithTheFixedCases) {
     // Guards the reference itself, so that agreement below means something.
     for (const Case &c : kCases) {
         SCOPED_TRACE(c.what);
-        const Reference r = reference_decode(c.bytes);
+        const ReferenceText r = reference_decode(c.bytes);
         EXPECT_EQ(r.units, c.units) << "reference gave " << hex(r.units);
         EXPECT_EQ(r.modified, c.modified);
     }
@@ -321,7 +236,7 @@ TEST(ConfigTextDecoding, AgreesWithTheReferenceOnRandomText) {
                 text.push_back(static_cast<char>(edges[pick(random)]));
             }
         }
-        const Reference want = reference_decode(text);
+        const ReferenceText want = reference_decode(text);
         const std::u16string got = decode(text);
         ASSERT_EQ(got, want.units) << "input " << hex(text) << "\ngot  " << hex(got) << "\nwant " << hex(want.units);
         ASSERT_EQ(is_modified_utf8(text.data(), text.size()), want.modified) << "input " << hex(text);
@@ -371,12 +286,12 @@ TEST(ConfigTextDecoding, EveryTwoAndThreeByteInputAgreesWithTheReference) {
         for (int b = 1; b < 256; ++b) {
             text[0] = static_cast<char>(a);
             text[1] = static_cast<char>(b);
-            const Reference want = reference_decode(text);
+            const ReferenceText want = reference_decode(text);
             ASSERT_EQ(decode(text), want.units) << hex(text);
             ASSERT_EQ(is_modified_utf8(text.data(), text.size()), want.modified) << hex(text);
             for (int c : {0x41, 0x80, 0x8F, 0x90, 0xBF, 0xC0, 0xE1, 0xF0}) {
                 const std::string three = text + static_cast<char>(c);
-                const Reference want3 = reference_decode(three);
+                const ReferenceText want3 = reference_decode(three);
                 ASSERT_EQ(decode(three), want3.units) << hex(three);
                 ASSERT_EQ(is_modified_utf8(three.data(), three.size()), want3.modified) << hex(three);
             }
