@@ -1,8 +1,6 @@
 # olvan::hardening: what distributions build shared libraries with. The bridge
 # runs inside other people's JVMs: a stack smash must abort rather than run on,
 # and its relocations are read-only once loaded (full RELRO, bound at load).
-option(OLVAN_HARDEN "Build the bridge with stack protection, _FORTIFY_SOURCE=2 and full RELRO" ON)
-
 add_library(olvan_hardening INTERFACE)
 add_library(olvan::hardening ALIAS olvan_hardening)
 if(NOT OLVAN_HARDEN)

@@ -7,10 +7,6 @@
 # The product's middleware comes as several libraries whose file names are
 # its own, so the string library is found by what it defines, not by name.
 
-set(OLVAN_DRAVIX_HOME "" CACHE PATH
-  "Folder of an installed Dravix product: build the bridge against its libraries instead of the stand-ins")
-set(OLVAN_DDS_LIBRARY "" CACHE FILEPATH
-  "The product's library that defines DDS_String_dup and DDS_String_free (default: found by those symbols beside the service library)")
 set(OLVAN_PRODUCT_LIB_DIR "")
 
 if(NOT OLVAN_DRAVIX_HOME)

@@ -7,8 +7,6 @@
 #                            follows from the inputs, and jars are normalised;
 #   olvan_reproducible_jar_command(<out> <jar>) / olvan_reproducible_jar(<target>)
 #                            jar entries dated OLVAN_SOURCE_DATE_EPOCH, in name order.
-option(OLVAN_REPRODUCIBLE "Outputs that depend on the sources alone: no build paths, dated and ordered jar entries" ON)
-
 if(DEFINED ENV{SOURCE_DATE_EPOCH} AND NOT "$ENV{SOURCE_DATE_EPOCH}" STREQUAL "")
   set(OLVAN_SOURCE_DATE_EPOCH $ENV{SOURCE_DATE_EPOCH})
   set(olvan_epoch_from "SOURCE_DATE_EPOCH")

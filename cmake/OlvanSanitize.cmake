@@ -7,8 +7,6 @@
 # must be the first libraries in the process, so the Java test runner preloads
 # them. OLVAN_SANITIZER_TEST_ENVIRONMENT carries what the runner needs; every
 # CTest entry that starts a JVM on our libraries must get it.
-option(OLVAN_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
-
 set(OLVAN_SANITIZER_TEST_ENVIRONMENT "")
 if(NOT OLVAN_SANITIZE)
   return()

@@ -4,7 +4,7 @@
 # Usage: tools/bench.sh [--jdk JDK_HOME] [benchmark options...]
 #   --jdk names the JDK that runs the benchmark (default: the build's JDK);
 #   the build itself always uses the build's JDK, so both runs time one jar.
-# BUILD_DIR overrides the build directory (default: build).
+# OLVAN_BUILD_DIR overrides the build directory (default: build), as for the other tools.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jdk=
@@ -14,7 +14,7 @@ if [ "${1:-}" = --jdk ]; then
   [ -x "$jdk/bin/java" ] || { echo "tools/bench.sh: $jdk/bin/java is not there" >&2; exit 2; }
 fi
 tools/ensure_deps.sh
-build=${BUILD_DIR:-build}
+build=${OLVAN_BUILD_DIR:-build}
 if [ "$build" = build ]; then
   cmake --preset default >/dev/null
 else

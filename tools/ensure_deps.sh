@@ -17,12 +17,14 @@
 set -euo pipefail
 profile=${1:-test}
 case $profile in demo|test|reproducible) ;; *) echo "usage: $0 demo|test|reproducible" >&2; exit 2 ;; esac
-# Where the bills of materials' validator is installed; tests/CMakeLists.txt looks there.
-validator=/opt/olvan-dravix-tools/sbom-validator
+# Where the tests' tools go; the build's OLVAN_TOOLS_DIR has the same default.
+tools_dir=${OLVAN_TOOLS_DIR:-/opt/olvan-dravix-tools}
+# The bills of materials' validator.
+validator=$tools_dir/sbom-validator
 # The CycloneDX library's last release for Debian 12's Node.js 18, and its validator's peers.
 validator_packages=(@cyclonedx/cyclonedx-library@7.1.0 ajv@8.17.1 ajv-formats@3.0.1 ajv-formats-draft2019@1.6.1)
-# The local Maven repository of what comes from Maven Central; tests/CMakeLists.txt looks there.
-central=/opt/olvan-dravix-tools/maven-central
+# The local Maven repository of what comes from Maven Central.
+central=$tools_dir/maven-central
 missing=()
 command -v g++ >/dev/null || missing+=(g++)
 command -v make >/dev/null || missing+=(make)

@@ -66,8 +66,7 @@ fi
 export QEMU_LD_PREFIX=$root
 "$jdk/bin/java" -version >/dev/null 2>&1 || { echo "the arm64 JDK does not run under emulation"; "$jdk/bin/java" -version; exit 1; }
 
-cmake -S "$src" -B "$build/tree" -DCMAKE_TOOLCHAIN_FILE="$src/cmake/aarch64-linux-gnu.cmake" \
-  -DOLVAN_ARM64_ROOT="$root" -DJAVA_HOME="$jdk" -DOLVAN_TEST_JDKS="$jdk" \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
-cmake --build "$build/tree" -j2
-ctest --test-dir "$build/tree" -j2 --timeout 1200 --output-on-failure
+# The preset aarch64 names this root and its JDK.
+cmake --preset aarch64
+cmake --build --preset aarch64
+ctest --preset aarch64
