@@ -8,29 +8,21 @@
 #include "bridge/raise.h"
 #include "bridge/scoped_local_ref.h"
 #include "bridge/scoped_utf_chars.h"
+#include "bridge/string_tiers.h"
 #include "text/config_text.h"
 #include "text/one_byte_text.h"
 
 namespace olvan {
 
+using namespace tiers;
+
 // Java string to middleware string.
 namespace {
 
-// From this many chars on, the text is taken from String.getBytes; shorter
-// strings go through GetStringUTFChars, which costs less than the look-ups
-// the longer path makes.
-constexpr jsize kEncodeInJavaFrom = 2048;
-// The chars looked at first: text that is not ASCII there goes straight to
-// the JVM's conversion.
-constexpr jsize kSampleChars = 64;
-// The Java array is read in pieces of this size, each inside a critical
-// region of its own, so that no region holds off the collector for long.
-constexpr jsize kCriticalPiece = 1 << 20;
-
 // Whether the first chars are all ASCII other than NUL.
 bool starts_as_plain_ascii(JNIEnv *env, jstring string, jsize chars) {
-    jchar sample[kSampleChars];
-    const jsize count = chars < kSampleChars ? chars : kSampleChars;
+    jchar sample[kAsciiSampleChars];
+    const jsize count = chars < kAsciiSampleChars ? chars : kAsciiSampleChars;
     env->GetStringRegion(string, 0, count, sample);
     for (jsize i = 0; i < count; ++i) {
         if (sample[i] == 0 || sample[i] >= 0x80) {
@@ -43,10 +35,11 @@ bool starts_as_plain_ascii(JNIEnv *env, jstring string, jsize chars) {
 enum class Encoded { Copied, Differs, Failed };
 
 // Copies the array into text and checks it is one byte a char from U+0001
-// to U+007F, in one pass.
+// to U+007F, in one pass, a critical region a piece.
 Encoded copy_checked(JNIEnv *env, jbyteArray bytes, jsize length, char *text, QuestionMarks *marks) {
     for (jsize done = 0; done < length;) {
-        const jsize piece = length - done < kCriticalPiece ? length - done : kCriticalPiece;
+        constexpr jsize kPiece = static_cast<jsize>(kCriticalRegionBytes);
+        const jsize piece = length - done < kPiece ? length - done : kPiece;
         auto *array = static_cast<const char *>(env->GetPrimitiveArrayCritical(bytes, nullptr));
         if (array == nullptr) {
             return Encoded::Failed;
@@ -137,7 +130,7 @@ DdsString dup_java_string(JNIEnv *env, jstring string) {
     // Longer strings' modified UTF-8 may pass 2^31 - 1 bytes, where
     // GetStringUTFLength no longer counts it: they take the JVM's own
     // conversion, which is checked for being cut short.
-    if (length >= kEncodeInJavaFrom && length <= kCharsNeverCutShort) {
+    if (length >= kGetBytesFromChars && length <= kCharsNeverCutShort) {
         DdsString copy;
         if (copy_encoded_in_java(env, string, length, &copy) == Encoded::Copied) {
             return copy;
@@ -147,11 +140,11 @@ DdsString dup_java_string(JNIEnv *env, jstring string) {
         env->ExceptionClear();
     }
     ScopedUtfChars chars(env, string, length);
-    if (!chars) {
-        env->ExceptionClear();
-        return nullptr;
+    DdsString copy(chars ? DDS_String_dup(chars.c_str()) : nullptr);
+    if (!copy) {
+        raise_out_of_memory(env);  // in place of the JVM's error, if it left one
     }
-    return DdsString(DDS_String_dup(chars.c_str()));
+    return copy;
 }
 
 // Service text to Java string.
@@ -191,24 +184,6 @@ jstring string_from_ascii(JNIEnv *env, const char *text, size_t length) {
 
 static_assert(sizeof(jchar) == sizeof(char16_t), "jchar is a UTF-16 unit");
 
-// Text up to this many bytes is decoded into a native chunk of as many
-// UTF-16 units and handed to NewString; no native buffer the size of a larger
-// text is ever made: one that large would be fresh memory on most calls (a
-// thread's malloc arena maps a new heap for a block of many MiB and unmaps it
-// at the free), faulted in page by page.
-constexpr size_t kChunkBytes = 16u << 10;
-
-// Larger text is decoded into the Java array this many bytes at a time.
-constexpr size_t kPieceBytes = 1u << 20;
-
-// ASCII text from this length on reaches Java as a byte[]; below it the array
-// and constructor look-ups cost more than NewStringUTF's slower copy saves.
-constexpr size_t kByteArrayFrom = 2048;
-
-// Text that is not ASCII, up to this length, is decoded without counting its
-// UTF-16 units first.
-constexpr size_t kUncountedUpTo = 32u << 20;
-
 // Text of one chunk at most: NewString straight from the chunk.
 jstring string_from_chunk(JNIEnv *env, const char *text, size_t length, char16_t *chunk) {
     const size_t units = decode_utf16(text, length, chunk);
@@ -229,7 +204,7 @@ jstring string_from_pieces(JNIEnv *env, const char *text, size_t length, size_t 
     size_t done = 0;
     jsize filled = 0;
     while (done < length) {
-        const size_t next = done + decoding_boundary(text + done, length - done, kPieceBytes);
+        const size_t next = done + decoding_boundary(text + done, length - done, kCriticalRegionBytes);
         auto *array = static_cast<jchar *>(env->GetPrimitiveArrayCritical(chars.get(), nullptr));
         if (array == nullptr) {
             if (!env->ExceptionCheck()) {
@@ -247,8 +222,11 @@ jstring string_from_pieces(JNIEnv *env, const char *text, size_t length, size_t 
 
 // Text that is not ASCII: decoded to UTF-16 here.
 jstring decoded_string(JNIEnv *env, const char *text, size_t length) {
-    if (length <= kChunkBytes) {
-        HeapBlock<char16_t> chunk(static_cast<char16_t *>(std::malloc(kChunkBytes * sizeof(char16_t))));
+    // No native buffer the size of a larger text is ever made: one that large
+    // would be fresh memory on most calls, faulted in page by page. The text
+    // is not ASCII, so not empty; it decodes to no more units than it has bytes.
+    if (length <= kNativeChunkUpToBytes) {
+        HeapBlock<char16_t> chunk(static_cast<char16_t *>(std::malloc(length * sizeof(char16_t))));
         if (!chunk) {
             raise_out_of_memory(env);
             return nullptr;
@@ -259,7 +237,7 @@ jstring decoded_string(JNIEnv *env, const char *text, size_t length) {
     // array of one unit a byte saves counting them first (a pass over the
     // text); beyond it the count keeps the array from being up to three
     // times the string for text of long sequences.
-    if (length <= kUncountedUpTo) {
+    if (length <= kUncountedUpToBytes) {
         return string_from_pieces(env, text, length, length);
     }
     // Valid modified UTF-8 (most text that is not ASCII) is checked and
@@ -283,7 +261,7 @@ jstring java_string_from_service_text(JNIEnv *env, const char *text) {
     // decoding here and handing the JVM UTF-16 (which gives the same string
     // for valid modified UTF-8). Java counts a string's characters in an int.
     // Either call returns null with the JVM's error pending if it failed.
-    if (ascii && length < kByteArrayFrom) {
+    if (ascii && length < kByteArrayFromBytes) {
         return env->NewStringUTF(text);
     }
     if (ascii && length <= static_cast<size_t>(INT_MAX)) {

@@ -19,14 +19,17 @@ struct DdsStringFree {
 // A middleware string released on every path out of a scope.
 using DdsString = std::unique_ptr<char, DdsStringFree>;
 
-// A middleware copy of the string's modified UTF-8 characters, or null when
-// the JVM gave no characters or the copy failed. Any error the JVM raised is
-// cleared: the caller raises its own. The characters go back before returning.
+// Both ways fail alike: null, with an exception pending.
+
+// A middleware copy of the string's modified UTF-8 characters; null with
+// OutOfResourcesException "insufficient memory for native allocation" pending
+// when the JVM gave no characters or the copy failed. The characters go back
+// before returning.
 DdsString dup_java_string(JNIEnv *env, jstring string);
 
 // The Java string of the service's NUL-terminated text, read as UTF-8 that
-// may use the JVM's modified forms. Null with an exception pending (the
-// JVM's, or OutOfResourcesException) if it could not be made.
+// may use the JVM's modified forms; null with the JVM's error or
+// OutOfResourcesException pending if it could not be made.
 jstring java_string_from_service_text(JNIEnv *env, const char *text);
 
 }  // namespace olvan

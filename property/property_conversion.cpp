@@ -46,7 +46,6 @@ bool copy_string_array(JNIEnv *env, jobject object, jfieldID field, OLVAN_Dravix
         }
         entries[i] = dup_java_string(env, element.get()).release();
         if (entries[i] == nullptr) {
-            raise_out_of_memory(env);
             return false;
         }
     }

@@ -3,7 +3,6 @@
 #include <cstdlib>
 
 #include "bridge/java_string.h"
-#include "bridge/raise.h"
 #include "bridge/scoped_local_ref.h"
 #include "engine/dds_string.h"
 
@@ -42,9 +41,5 @@ bool OLVAN_copy_java_string(JNIEnv *env, jobject object, jfieldID field, char **
         return true;
     }
     olvan::replace_string_slot(slot, olvan::dup_java_string(env, value.get()).release());
-    if (*slot == nullptr) {
-        olvan::raise_out_of_memory(env);
-        return false;
-    }
-    return true;
+    return *slot != nullptr;
 }

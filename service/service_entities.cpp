@@ -17,15 +17,6 @@ namespace {
 constexpr char kFilePrefix[] = "file://";
 constexpr size_t kFilePrefixLength = sizeof kFilePrefix - 1;
 
-// A middleware copy of the argument, or null with OutOfResourcesException raised.
-DdsString copy_argument(JNIEnv *env, jstring argument) {
-    DdsString copy = dup_java_string(env, argument);
-    if (!copy) {
-        raise_out_of_memory(env);
-    }
-    return copy;
-}
-
 }  // namespace
 
 extern "C" {
@@ -37,11 +28,11 @@ JNIEXPORT void JNICALL Java_com_olvan_dravix_Dravix_Dravix_1create_1entity(JNIEn
         !checked_argument(env, configuration, "configuration")) {
         return;
     }
-    DdsString name_copy = copy_argument(env, name);
+    DdsString name_copy = dup_java_string(env, name);
     if (!name_copy) {
         return;
     }
-    DdsString configuration_copy = copy_argument(env, configuration);
+    DdsString configuration_copy = dup_java_string(env, configuration);
     if (!configuration_copy) {
         return;  // the name copy goes back on the way out
     }
@@ -65,7 +56,7 @@ JNIEXPORT void JNICALL Java_com_olvan_dravix_Dravix_Dravix_1delete_1entity(JNIEn
     if (service == nullptr || !checked_argument(env, name, "name")) {
         return;
     }
-    DdsString name_copy = copy_argument(env, name);
+    DdsString name_copy = dup_java_string(env, name);
     if (!name_copy) {
         return;
     }

@@ -33,10 +33,11 @@ size_t decode_utf16(const char *text, size_t length, char16_t *out);
 // it counts the bytes that begin a sequence, sixteen at a time.
 size_t modified_utf16_length(const char *text, size_t length);
 
-// A place at or a few bytes before `at` (at <= length) where the text may be
-// cut without changing its decoding: decoding the two parts one after the
-// other gives what decoding the whole gives. Greater than at - 4, so positive
-// when at >= 4.
+// A place at or a few bytes before `at` where the text may be cut without
+// changing its decoding: decoding the two parts one after the other gives
+// what decoding the whole gives. Greater than at - 4, so positive when
+// at >= 4. An `at` past the end is the end: a caller cutting a text into
+// pieces of a fixed size asks for that size whatever remains.
 size_t decoding_boundary(const char *text, size_t length, size_t at);
 
 }  // namespace olvan

@@ -5,6 +5,7 @@ import static org.junit.jupiter.api.Assertions.assertEquals;
 import static org.junit.jupiter.api.Assertions.assertTrue;
 
 import com.olvan.dravix.testing.StandIn;
+import com.olvan.dravix.testing.StringTiers;
 import java.io.ByteArrayOutputStream;
 import java.io.IOException;
 import java.nio.charset.StandardCharsets;
@@ -120,7 +121,7 @@ class ConfigurationTextTest {
             assertRoundTrip(text);
             // Long enough for the bridge to have the JVM encode it in Java, the
             // odd chars at both ends and in the middle.
-            String pad = "x".repeat(2100);
+            String pad = "x".repeat(StringTiers.GET_BYTES_FROM_CHARS + 52);
             assertRoundTrip(text + pad + text + pad + text);
         }
     }
@@ -131,8 +132,9 @@ class ConfigurationTextTest {
         // reach Java as a byte[]; the entity's text passes 2,048 chars, where
         // strings start to be encoded in Java.
         String unit = "<route id=\"r1\" to=\"out?\"/>\n";
-        String source = unit.repeat(3000 / unit.length() + 1);
-        for (int length = 1; length <= 2600; length++) {
+        int last = Math.max(StringTiers.GET_BYTES_FROM_CHARS, StringTiers.BYTE_ARRAY_FROM_BYTES) + 552;
+        String source = unit.repeat((last + 400) / unit.length() + 1);
+        for (int length = 1; length <= last; length++) {
             String text = source.substring(0, length);
             assertDoesNotThrow(() -> assertRoundTrip(text), () -> "text of " + text.length() + " chars");
         }
@@ -144,8 +146,9 @@ class ConfigurationTextTest {
         // length so that ASCII stretches start and end at every alignment.
         String[] pieces = {"\0", "\u00e9", "\u20ac", "\uD83D\uDE00", "\uD800", "\uDFFF", "\uffff", "<x y=\"z\"/>"};
         Random random = new Random(42);
-        StringBuilder text = new StringBuilder(6 << 20);
-        while (text.length() < (6 << 20)) {
+        int length = 6 * StringTiers.CRITICAL_REGION_BYTES;
+        StringBuilder text = new StringBuilder(length);
+        while (text.length() < length) {
             int ascii = random.nextInt(20);
             for (int i = 0; i < ascii; i++) {
                 text.append((char) ('a' + random.nextInt(26)));
@@ -157,9 +160,10 @@ class ConfigurationTextTest {
 
     @Test
     void tensOfMebibytesRoundTrip() {
-        StringBuilder text = new StringBuilder(40 << 20);
+        int length = StringTiers.UNCOUNTED_UP_TO_BYTES + (8 << 20);
+        StringBuilder text = new StringBuilder(length);
         text.append('<');
-        while (text.length() < (40 << 20) - 1) {
+        while (text.length() < length - 1) {
             text.append("0123456789abcdef");
         }
         text.append('>');
@@ -210,7 +214,8 @@ class ConfigurationTextTest {
      * at one of more than 32 MiB, whose units are counted before decoding.
      */
     @ParameterizedTest
-    @ValueSource(ints = {4 << 20, (16 << 20) + 300_000, 31 << 20})
+    @ValueSource(ints = {4 * StringTiers.CRITICAL_REGION_BYTES, (16 << 20) + 300_000,
+        StringTiers.UNCOUNTED_UP_TO_BYTES - StringTiers.CRITICAL_REGION_BYTES})
     void largeDecodedTextIsExact(int units) throws IOException {
         Object[][] pieces = {
             {bytes(0xF0, 0x9F, 0x98, 0x80), "\uD83D\uDE00"},

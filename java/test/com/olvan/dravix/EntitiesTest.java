@@ -9,6 +9,7 @@ import static org.junit.jupiter.api.Assertions.assertTrue;
 import com.olvan.dravix.infrastructure.DravixException;
 import com.olvan.dravix.infrastructure.OutOfResourcesException;
 import com.olvan.dravix.testing.StandIn;
+import com.olvan.dravix.testing.StringTiers;
 import java.io.ByteArrayOutputStream;
 import java.io.DataOutputStream;
 import java.io.IOException;
@@ -164,8 +165,9 @@ class EntitiesTest {
             "", "\0", "?", "\uD800", "\uDC00?", "?\uDBFF", "\uD83D\uDE00", "\u00e9", "\u65e5\u672c",
             "?".repeat(70) + "\uD800", "?".repeat(70), "\uD800" + "?".repeat(70),
         };
-        int piece = 1 << 20;  // the bytes are checked a MiB at a time
-        for (int length : new int[] {2047, 2048, 2049, 5000, piece + 100}) {
+        int piece = StringTiers.CRITICAL_REGION_BYTES;  // the bytes are checked a piece at a time
+        int from = StringTiers.GET_BYTES_FROM_CHARS;
+        for (int length : new int[] {from - 1, from, from + 1, 5000, piece + 100}) {
             for (String odd : oddities) {
                 for (int at : new int[] {0, length / 2, length - odd.length(), piece - 1, piece}) {
                     if (at + odd.length() > length) {
