@@ -9,7 +9,7 @@
 #include "bridge/scoped_local_ref.h"
 #include "bridge/scoped_utf_chars.h"
 #include "bridge/string_tiers.h"
-#include "text/config_text.h"
+#include "text/modified_utf8.h"
 #include "text/one_byte_text.h"
 
 namespace olvan {
@@ -186,7 +186,7 @@ static_assert(sizeof(jchar) == sizeof(char16_t), "jchar is a UTF-16 unit");
 
 // Text of one chunk at most: NewString straight from the chunk.
 jstring string_from_chunk(JNIEnv *env, const char *text, size_t length, char16_t *chunk) {
-    const size_t units = decode_utf16(text, length, chunk);
+    const size_t units = decode_to_utf16(text, length, chunk);
     return env->NewString(reinterpret_cast<const jchar *>(chunk), static_cast<jsize>(units));
 }
 
@@ -212,7 +212,7 @@ jstring string_from_pieces(JNIEnv *env, const char *text, size_t length, size_t 
             }
             return nullptr;
         }
-        const size_t count = decode_utf16(text + done, next - done, reinterpret_cast<char16_t *>(array + filled));
+        const size_t count = decode_to_utf16(text + done, next - done, reinterpret_cast<char16_t *>(array + filled));
         env->ReleasePrimitiveArrayCritical(chars.get(), array, 0);
         filled += static_cast<jsize>(count);
         done = next;
@@ -243,7 +243,7 @@ jstring decoded_string(JNIEnv *env, const char *text, size_t length) {
     // Valid modified UTF-8 (most text that is not ASCII) is checked and
     // counted sixteen bytes at a time, in about a third of the general count.
     const size_t units =
-        is_modified_utf8(text, length) ? modified_utf16_length(text, length) : utf16_length(text, length);
+        is_modified_utf8(text, length) ? utf16_length_of_modified_utf8(text, length) : utf16_length(text, length);
     if (units > static_cast<size_t>(INT_MAX)) {
         raise_out_of_memory(env);
         return nullptr;

@@ -1,4 +1,4 @@
-// libFuzzer target for the configuration text decoder (text/config_text.h).
+// libFuzzer target for the configuration text decoder (text/modified_utf8.h).
 //
 // Each input is copied into a heap block of exactly its size, with no NUL
 // after it, so AddressSanitizer reports any read past the end; the output
@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "tests/text/reference_decoder.h"
-#include "text/config_text.h"
+#include "text/modified_utf8.h"
 
 namespace {
 
@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         disagree("utf16_length", 0, static_cast<unsigned>(want.units.size()), static_cast<unsigned>(units));
     }
     std::unique_ptr<char16_t[]> out(new char16_t[units]);
-    const size_t written = olvan::decode_utf16(text.get(), size, out.get());
+    const size_t written = olvan::decode_to_utf16(text.get(), size, out.get());
     if (written != units) {
         disagree("units written", 0, static_cast<unsigned>(units), static_cast<unsigned>(written));
     }
@@ -53,9 +53,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (modified != want_modified) {
         disagree("is_modified_utf8", 0, want_modified, modified);
     }
-    if (modified && olvan::modified_utf16_length(text.get(), size) != units) {
-        disagree("modified_utf16_length", 0, static_cast<unsigned>(units),
-                 static_cast<unsigned>(olvan::modified_utf16_length(text.get(), size)));
+    if (modified && olvan::utf16_length_of_modified_utf8(text.get(), size) != units) {
+        disagree("utf16_length_of_modified_utf8", 0, static_cast<unsigned>(units),
+                 static_cast<unsigned>(olvan::utf16_length_of_modified_utf8(text.get(), size)));
     }
     return 0;
 }

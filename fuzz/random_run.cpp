@@ -18,7 +18,7 @@
 #include <random>
 #include <vector>
 
-#include "text/config_text.h"
+#include "text/modified_utf8.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
 
@@ -82,14 +82,14 @@ public:
         const size_t length = bytes.size();
         std::vector<char16_t> units(olvan::utf16_length(text, length));
         mix(units.size());
-        mix(olvan::decode_utf16(text, length, units.data()));
+        mix(olvan::decode_to_utf16(text, length, units.data()));
         for (char16_t unit : units) {
             mix(unit);
         }
         const bool modified = olvan::is_modified_utf8(text, length);
         mix(modified);
         if (modified) {
-            mix(olvan::modified_utf16_length(text, length));
+            mix(olvan::utf16_length_of_modified_utf8(text, length));
         }
         for (size_t at = 0; at <= length; ++at) {
             mix(olvan::decoding_boundary(text, length, at));

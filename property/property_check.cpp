@@ -96,10 +96,7 @@ const char *compare_text(const char *expected, const char *actual, const Setting
     if ((expected == nullptr) != (actual == nullptr)) {
         return setting.labels[0];
     }
-    if (expected != nullptr && std::strcmp(expected, actual) != 0) {
-        return setting.labels[1];
-    }
-    return nullptr;
+    return expected != nullptr && std::strcmp(expected, actual) != 0 ? setting.labels[1] : nullptr;
 }
 
 const char *compare_text_array(const OLVAN_DravixProperty &e, const OLVAN_DravixProperty &a,

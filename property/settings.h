@@ -36,33 +36,38 @@ struct Setting {
 #define OLVAN_SETTING(java, signature, kind, field, ...) \
     Setting { java, signature, SettingKind::kind, #field, offsetof(OLVAN_DravixProperty, field), { __VA_ARGS__ } }
 
+// JNI signatures of the field types.
+constexpr char kString[] = "Ljava/lang/String;";
+constexpr char kStrings[] = "[Ljava/lang/String;";
+constexpr char kBoolean[] = "Z";
+constexpr char kInt[] = "I";
+constexpr char kProperties[] = "Ljava/util/Properties;";
+
 // The conversion reads the fields in this order and the self-check compares
 // the slots in it: a failure leaves every earlier field converted, and the
 // first difference is the one reported. The two orders are one, but for the
-// slot only the check reads.
+// slot only the check reads (registered_transports_count: the service
+// library's count, never written, compared with zero).
 constexpr Setting kSettings[] = {
-    OLVAN_SETTING("cfgFile", "Ljava/lang/String;", Text, cfg_file, "cfg_file presence", "cfg_file"),
-    OLVAN_SETTING("cfgStrings", "[Ljava/lang/String;", TextArray, cfg_strings, "cfg_strings_count", "cfg_strings"),
-    OLVAN_SETTING("serviceName", "Ljava/lang/String;", Text, service_name, "service_name presence", "service_name"),
-    OLVAN_SETTING("applicationName", "Ljava/lang/String;", Text, application_name, "application_name presence",
-                  "application_name"),
-    OLVAN_SETTING("enforceXsdValidation", "Z", Flag, enforce_xsd_validation, "enforce_xsd_validation"),
-    OLVAN_SETTING("serviceVerbosity", "I", Number, service_verbosity, "service_verbosity"),
-    OLVAN_SETTING("ddsVerbosity", "I", Number, dds_verbosity, "dds_verbosity"),
-    OLVAN_SETTING("domainIdBase", "I", Number, domain_id_base, "domain_id_base"),
-    OLVAN_SETTING("pluginSearchPath", "Ljava/lang/String;", Text, plugin_search_path, "plugin_search_path presence",
-                  "plugin_search_path"),
-    OLVAN_SETTING("dontStartService", "Z", Flag, dont_start_service, "dont_start_service"),
-    OLVAN_SETTING("enableAdministration", "Z", Flag, enable_administration, "enable_administration"),
-    OLVAN_SETTING("administrationDomainId", "I", Number, administration_domain_id, "administration_domain_id"),
-    OLVAN_SETTING("enableMonitoring", "Z", Flag, enable_monitoring, "enable_monitoring"),
-    OLVAN_SETTING("monitoringDomainId", "I", Number, monitoring_domain_id, "monitoring_domain_id"),
-    OLVAN_SETTING("skipDefaultFiles", "Z", Flag, skip_default_files, "skip_default_files"),
-    OLVAN_SETTING("identifyExecution", "Z", Flag, identify_execution, "identify_execution"),
-    // The service library's count: never written, compared with zero.
+    OLVAN_SETTING("cfgFile", kString, Text, cfg_file, "cfg_file presence", "cfg_file"),
+    OLVAN_SETTING("cfgStrings", kStrings, TextArray, cfg_strings, "cfg_strings_count", "cfg_strings"),
+    OLVAN_SETTING("serviceName", kString, Text, service_name, "service_name presence", "service_name"),
+    OLVAN_SETTING("applicationName", kString, Text, application_name, "application_name presence", "application_name"),
+    OLVAN_SETTING("enforceXsdValidation", kBoolean, Flag, enforce_xsd_validation, "enforce_xsd_validation"),
+    OLVAN_SETTING("serviceVerbosity", kInt, Number, service_verbosity, "service_verbosity"),
+    OLVAN_SETTING("ddsVerbosity", kInt, Number, dds_verbosity, "dds_verbosity"),
+    OLVAN_SETTING("domainIdBase", kInt, Number, domain_id_base, "domain_id_base"),
+    OLVAN_SETTING("pluginSearchPath", kString, Text, plugin_search_path, "plugin_search_path presence", "plugin_search_path"),
+    OLVAN_SETTING("dontStartService", kBoolean, Flag, dont_start_service, "dont_start_service"),
+    OLVAN_SETTING("enableAdministration", kBoolean, Flag, enable_administration, "enable_administration"),
+    OLVAN_SETTING("administrationDomainId", kInt, Number, administration_domain_id, "administration_domain_id"),
+    OLVAN_SETTING("enableMonitoring", kBoolean, Flag, enable_monitoring, "enable_monitoring"),
+    OLVAN_SETTING("monitoringDomainId", kInt, Number, monitoring_domain_id, "monitoring_domain_id"),
+    OLVAN_SETTING("skipDefaultFiles", kBoolean, Flag, skip_default_files, "skip_default_files"),
+    OLVAN_SETTING("identifyExecution", kBoolean, Flag, identify_execution, "identify_execution"),
     OLVAN_SETTING(nullptr, nullptr, Number, registered_transports_count, "registered_transports_count"),
-    OLVAN_SETTING("user_environment", "Ljava/util/Properties;", Environment, user_environment,
-                  "user_environment size", "user_environment name", "user_environment value"),
+    OLVAN_SETTING("user_environment", kProperties, Environment, user_environment, "user_environment size",
+                  "user_environment name", "user_environment value"),
 };
 
 #undef OLVAN_SETTING

@@ -32,12 +32,13 @@ using V = __m128i;
 
 inline V load(const unsigned char *p) { return _mm_loadu_si128(reinterpret_cast<const __m128i *>(p)); }
 inline V zero() { return _mm_setzero_si128(); }
-inline V splat(int8_t byte) { return _mm_set1_epi8(static_cast<char>(byte)); }
+inline V splat(uint8_t byte) { return _mm_set1_epi8(static_cast<char>(byte)); }
 // Bit i is the top bit of byte i.
 inline unsigned mask(V x) { return static_cast<unsigned>(_mm_movemask_epi8(x)); }
 // a & ~b
 inline V and_not(V a, V b) { return _mm_andnot_si128(b, a); }
-// Per byte, all ones where true: equal, and signed less and greater.
+// Per byte, all ones where true: equal, and signed less and greater, which
+// take the bytes 80-FF as below 00 (less(x, splat(0xC0)) holds for 80-BF).
 inline V equal(V a, V b) { return _mm_cmpeq_epi8(a, b); }
 inline V less(V a, V b) { return _mm_cmplt_epi8(a, b); }
 inline V greater(V a, V b) { return _mm_cmpgt_epi8(a, b); }
@@ -65,7 +66,7 @@ using V = uint8x16_t;
 
 inline V load(const unsigned char *p) { return vld1q_u8(p); }
 inline V zero() { return vdupq_n_u8(0); }
-inline V splat(int8_t byte) { return vdupq_n_u8(static_cast<uint8_t>(byte)); }
+inline V splat(uint8_t byte) { return vdupq_n_u8(byte); }
 inline unsigned mask(V x) {
     // Each top bit moved to its place in its half, each half summed.
     const int8x16_t places = {0, 1, 2, 3, 4, 5, 6, 7, 0, 1, 2, 3, 4, 5, 6, 7};

@@ -11,17 +11,17 @@
 
 #include "tests/text/hex.h"
 #include "tests/text/reference_decoder.h"
-#include "text/config_text.h"
+#include "text/modified_utf8.h"
 
 namespace {
 
 using olvan_test::hex;
 using olvan_test::reference_decode;
 using olvan_test::ReferenceText;
-using olvan::decode_utf16;
+using olvan::decode_to_utf16;
 using olvan::decoding_boundary;
 using olvan::is_modified_utf8;
-using olvan::modified_utf16_length;
+using olvan::utf16_length_of_modified_utf8;
 using olvan::utf16_length;
 
 // Decodes through the code under test into a buffer of exactly the announced
@@ -31,14 +31,14 @@ std::u16string decode(const std::string &bytes) {
     constexpr char16_t kGuard = 0xA5A5;
     const size_t units = utf16_length(bytes.data(), bytes.size());
     std::vector<char16_t> buffer(units + 4, kGuard);
-    const size_t written = decode_utf16(bytes.data(), bytes.size(), buffer.data());
-    EXPECT_EQ(written, units) << "utf16_length disagrees with decode_utf16 for " << hex(bytes);
+    const size_t written = decode_to_utf16(bytes.data(), bytes.size(), buffer.data());
+    EXPECT_EQ(written, units) << "utf16_length disagrees with decode_to_utf16 for " << hex(bytes);
     for (size_t i = units; i < buffer.size(); ++i) {
-        EXPECT_EQ(buffer[i], kGuard) << "decode_utf16 wrote past its announced length for " << hex(bytes);
+        EXPECT_EQ(buffer[i], kGuard) << "decode_to_utf16 wrote past its announced length for " << hex(bytes);
     }
     const std::u16string result(buffer.data(), written < units ? written : units);
     if (is_modified_utf8(bytes.data(), bytes.size())) {
-        EXPECT_EQ(modified_utf16_length(bytes.data(), bytes.size()), units) << hex(bytes);
+        EXPECT_EQ(utf16_length_of_modified_utf8(bytes.data(), bytes.size()), units) << hex(bytes);
     }
     return result;
 }
@@ -158,7 +158,7 @@ TEST(ConfigTextDecoding, StopsAtTheGivenLength) {
     EXPECT_EQ(decode(buffer.substr(0, 10)), u"abcdefg\u20AC");
     // Same bytes, same storage, shorter length.
     std::u16string out(16, u'?');
-    EXPECT_EQ(decode_utf16(buffer.data(), 9, &out[0]), 8u);
+    EXPECT_EQ(decode_to_utf16(buffer.data(), 9, &out[0]), 8u);
     EXPECT_EQ(out.substr(0, 8), u"abcdefg\uFFFD");
     EXPECT_EQ(utf16_length(buffer.data(), 9), 8u);
     EXPECT_FALSE(is_modified_utf8(buffer.data(), 9));

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "tests/text/hex.h"
-#include "text/config_text.h"
+#include "text/modified_utf8.h"
 
 namespace {
 

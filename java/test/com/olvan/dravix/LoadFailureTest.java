@@ -249,12 +249,14 @@ class LoadFailureTest {
                 + " jar"), uses.thrown());
     }
 
+    /** What a user reads when another class loader holds the bridge, word for word. */
     private static String heldByAnotherLoader(Path bridge) {
-        return "The bridge " + bridge + " is already loaded by another class loader in this JVM, and one class"
-                + " loader per JVM can hold it. That loader may be an earlier deployment of this same application,"
-                + " not yet collected: the next use tries again, and loads the bridge once it is. Otherwise put the"
-                + " API jar where the applications share it (such as a server's common library folder) rather than"
-                + " in each application";
+        return """
+                The bridge %s is already loaded by another class loader in this JVM, and one class loader per JVM \
+                can hold it. That loader may be an earlier deployment of this same application, not yet collected: \
+                the next use tries again, and loads the bridge once it is. Otherwise put the API jar where the \
+                applications share it (such as a server's common library folder) rather than in each application\
+                """.formatted(bridge);
     }
 
     /** The lines of /proc/self/maps that map a file whose path contains the text. */

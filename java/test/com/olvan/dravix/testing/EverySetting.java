@@ -17,23 +17,15 @@ public final class EverySetting {
     public static DravixProperty settings() {
         Properties environment = new Properties();
         environment.setProperty("REGION", "eu-west");
+        // By kind: the texts, the numbers, every flag the other way from its default.
         return new DravixProperty()
-                .setCfgFile("/etc/dravix/main.xml")
-                .setCfgStrings("<first/>", null, "<third/>")
-                .setServiceName("orders")
-                .setApplicationName("billing")
-                .setEnforceXsdValidation(false)
+                .setCfgFile("/etc/dravix/main.xml").setCfgStrings("<first/>", null, "<third/>")
+                .setServiceName("orders").setApplicationName("billing").setPluginSearchPath("/opt/dravix/plugins")
                 .setServiceVerbosity(DravixProperty.LOG_VERBOSITY_INFO)
                 .setDdsVerbosity(DravixProperty.LOG_VERBOSITY_EXCEPTIONS)
-                .setDomainIdBase(7)
-                .setPluginSearchPath("/opt/dravix/plugins")
-                .setDontStartService(true)
-                .setEnableAdministration(true)
-                .setAdministrationDomainId(9)
-                .setEnableMonitoring(true)
-                .setMonitoringDomainId(10)
-                .setSkipDefaultFiles(true)
-                .setIdentifyExecution(true)
+                .setDomainIdBase(7).setAdministrationDomainId(9).setMonitoringDomainId(10)
+                .setEnforceXsdValidation(false).setDontStartService(true).setEnableAdministration(true)
+                .setEnableMonitoring(true).setSkipDefaultFiles(true).setIdentifyExecution(true)
                 .setUserEnvironment(environment);
     }
 }

@@ -1,9 +1,17 @@
-#include "text/config_text.h"
+#include "text/modified_utf8.h"
 
 #include <cstring>
 
 #include "text/bytes16.h"
 
+// The rules of a sequence are written here three times, each for speed where
+// it runs: next_sequence says every case a byte at a time and decides what
+// the others leave; well_formed decodes the usual well-formed sequences in
+// line, with no case the decoding loop does not need; closer_look and
+// blocks_are_modified_utf8 check sixteen bytes at a time without a branch a
+// character. The decoder's tests and its fuzz target hold all three to one
+// reference decoder (tests/text/reference_decoder.h), on this build and on one
+// without vector units.
 namespace olvan {
 namespace {
 
@@ -159,12 +167,12 @@ inline V byte_after(V flags, V before) { return up<1>(flags) | down<15>(before);
 // follows one that ends in C0 or E0): C0 only before 80, no C1, E0 only
 // before A0-BF, nothing from F0 on. Updates the C0 and E0 flags carried over.
 bool closer_look(V x, V negative, V error, V *prev_c0, V *prev_e0) {
-    const V c0 = equal(x, splat(static_cast<int8_t>(0xC0)));
-    const V e0 = equal(x, splat(static_cast<int8_t>(0xE0)));
-    error = error | (greater(x, splat(-17)) & negative);
-    error = error | equal(x, splat(static_cast<int8_t>(0xC1)));
-    error = error | and_not(byte_after(c0, *prev_c0), equal(x, splat(static_cast<int8_t>(0x80))));
-    error = error | (byte_after(e0, *prev_e0) & less(x, splat(-96)));
+    const V c0 = equal(x, splat(0xC0));
+    const V e0 = equal(x, splat(0xE0));
+    error = error | (greater(x, splat(0xEF)) & negative);  // F0-FF
+    error = error | equal(x, splat(0xC1));
+    error = error | and_not(byte_after(c0, *prev_c0), equal(x, splat(0x80)));
+    error = error | (byte_after(e0, *prev_e0) & less(x, splat(0xA0)));  // 80-9F after E0
     *prev_c0 = c0;
     *prev_e0 = e0;
     return mask(error) == 0;
@@ -204,14 +212,14 @@ bool blocks_are_modified_utf8(const unsigned char *p, const unsigned char *end, 
             continue;
         }
         const V negative = less(x, none);
-        const V continuation = less(x, splat(-64));
+        const V continuation = less(x, splat(0xC0));  // 80-BF
         const V lead = and_not(negative, continuation);
-        const V long_lead = greater(x, splat(-33)) & negative;
+        const V long_lead = greater(x, splat(0xDF)) & negative;  // E0-FF
         const V owed = up<1>(lead) | up<2>(long_lead) | carry;
         const V error = owed ^ continuation;
         // C0, C1, E0 (and E1, which costs a closer look only) and F0 upward.
-        const V rare = equal(x & splat(static_cast<int8_t>(0xDE)), splat(static_cast<int8_t>(0xC0))) |
-                       equal(max_unsigned(x, splat(static_cast<int8_t>(0xF0))), x);
+        const V rare = equal(x & splat(0xDE), splat(0xC0)) |
+                       equal(max_unsigned(x, splat(0xF0)), x);
         if (mask(error | rare) != 0 || rare_before) {
             if (!closer_look(x, negative, error, &prev_c0, &prev_e0)) {
                 return false;
@@ -384,7 +392,7 @@ inline const unsigned char *widen_ascii(const unsigned char *p, const unsigned c
 
 }  // namespace
 
-size_t decode_utf16(const char *text, size_t length, char16_t *out) {
+size_t decode_to_utf16(const char *text, size_t length, char16_t *out) {
     const auto *p = reinterpret_cast<const unsigned char *>(text);
     const auto *end = p + length;
     char16_t *const start = out;
@@ -405,15 +413,15 @@ size_t decode_utf16(const char *text, size_t length, char16_t *out) {
     }
 }
 
-size_t modified_utf16_length(const char *text, size_t length) {
+size_t utf16_length_of_modified_utf8(const char *text, size_t length) {
     const auto *p = reinterpret_cast<const unsigned char *>(text);
     const auto *end = p + length;
     // Each sequence of modified UTF-8 is one unit and has one byte that is
-    // not a continuation byte (80-BF, the signed bytes below -64): the units
+    // not a continuation byte (80-BF, the signed bytes below C0): the units
     // are the bytes less the continuation bytes.
     size_t continuations = 0;
 #if OLVAN_BYTES16
-    const V below = splat(-64);
+    const V below = splat(0xC0);
     while (end - p >= 16) {
         // Sixteen byte-wide counters, each taking at most one a step, summed
         // before any can pass 255.
