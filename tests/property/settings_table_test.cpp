@@ -6,7 +6,6 @@
 
 #include <fstream>
 #include <map>
-#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -24,6 +23,16 @@ std::string read_file(const char *path) {
     return text.str();
 }
 
+// The words of a declaration up to its '=' or ';', brackets kept on their word.
+std::vector<std::string> words_of(const std::string &declaration) {
+    std::vector<std::string> words;
+    std::istringstream in(declaration.substr(0, declaration.find_first_of("=;")));
+    for (std::string word; in >> word;) {
+        words.push_back(word);
+    }
+    return words;
+}
+
 // The record's slots in the order the header declares them, the service
 // library's own bytes left out.
 std::vector<std::string> record_slots() {
@@ -33,12 +42,22 @@ std::vector<std::string> record_slots() {
     const size_t end = header.find("} OLVAN_DravixProperty;", begin);
     EXPECT_NE(begin, std::string::npos);
     EXPECT_NE(end, std::string::npos);
-    const std::string body = std::regex_replace(header.substr(begin + open.size(), end - begin - open.size()),
-                                                std::regex(R"(/\*[^*]*\*/)"), "");
+    std::string body = header.substr(begin + open.size(), end - begin - open.size());
+    for (size_t comment; (comment = body.find("/*")) != std::string::npos;) {
+        body.erase(comment, body.find("*/", comment) + 2 - comment);
+    }
     std::vector<std::string> slots;
-    const std::regex member(R"(\b(\w+)\s*(\[\d+\])?;)");
-    for (std::sregex_iterator it(body.begin(), body.end(), member), last; it != last; ++it) {
-        const std::string name = (*it)[1];
+    std::istringstream members(body);
+    for (std::string member; std::getline(members, member, ';');) {
+        const std::vector<std::string> words = words_of(member + ";");
+        if (words.size() < 2) {
+            continue;
+        }
+        std::string name = words.back();
+        name = name.substr(0, name.find('['));
+        while (!name.empty() && name.front() == '*') {
+            name.erase(0, 1);
+        }
         if (name.rfind("library_", 0) != 0) {
             slots.push_back(name);
         }
@@ -46,17 +65,22 @@ std::vector<std::string> record_slots() {
     return slots;
 }
 
-// DravixProperty's instance fields, each with the JNI signature of its type.
+// DravixProperty's instance fields, each with the JNI signature of its type:
+// the lines "private TYPE NAME;" or "private TYPE NAME = ...;".
 std::map<std::string, std::string> java_fields() {
     static const std::map<std::string, std::string> kSignatures = {
         {"String", "Ljava/lang/String;"}, {"String[]", "[Ljava/lang/String;"}, {"boolean", "Z"},
         {"int", "I"}, {"Properties", "Ljava/util/Properties;"}};
-    const std::string source = read_file(OLVAN_SETTINGS_CLASS);
+    std::istringstream source(read_file(OLVAN_SETTINGS_CLASS));
     std::map<std::string, std::string> fields;
-    const std::regex field(R"(\n\s*private\s+(?!static)([\w\[\]]+)\s+(\w+)\s*(=[^;]*)?;)");
-    for (std::sregex_iterator it(source.begin(), source.end(), field), last; it != last; ++it) {
-        const auto signature = kSignatures.find((*it)[1]);
-        fields[(*it)[2]] = signature == kSignatures.end() ? "unknown type " + std::string((*it)[1]) : signature->second;
+    for (std::string line; std::getline(source, line);) {
+        const std::vector<std::string> words = words_of(line);
+        const bool method = line.substr(0, line.find('=')).find('(') != std::string::npos;
+        if (line.find(';') == std::string::npos || method || words.size() != 3 || words[0] != "private") {
+            continue;
+        }
+        const auto signature = kSignatures.find(words[1]);
+        fields[words[2]] = signature == kSignatures.end() ? "unknown type " + words[1] : signature->second;
     }
     return fields;
 }
