@@ -15,11 +15,6 @@ import org.junit.jupiter.api.extension.ExtensionContext;
  */
 public final class LedgerExtension implements BeforeEachCallback, AfterEachCallback {
     @Override
-    public void beforeEach(ExtensionContext context) {
-        StandIn.reset();
-    }
-
-    @Override
     public void afterEach(ExtensionContext context) {
         // Read the counters that reset() clears before clearing them.
         long badFrees = StandIn.badFrees();
@@ -30,5 +25,10 @@ public final class LedgerExtension implements BeforeEachCallback, AfterEachCallb
         assertEquals(0, StandIn.liveServices(), "services not deleted");
         assertEquals(0, badFrees, "strings freed twice or not from DDS_String_dup");
         assertEquals(0, deadServiceCalls, "calls on a deleted service");
+    }
+
+    @Override
+    public void beforeEach(ExtensionContext context) {
+        StandIn.reset();
     }
 }
