@@ -37,8 +37,8 @@ enum class Encoded { Copied, Differs, Failed };
 // Copies the array into text and checks it is one byte a char from U+0001
 // to U+007F, in one pass, a critical region a piece.
 Encoded copy_checked(JNIEnv *env, jbyteArray bytes, jsize length, char *text, QuestionMarks *marks) {
+    constexpr jsize kPiece = static_cast<jsize>(kCriticalRegionBytes);
     for (jsize done = 0; done < length;) {
-        constexpr jsize kPiece = static_cast<jsize>(kCriticalRegionBytes);
         const jsize piece = length - done < kPiece ? length - done : kPiece;
         auto *array = static_cast<const char *>(env->GetPrimitiveArrayCritical(bytes, nullptr));
         if (array == nullptr) {

@@ -1,7 +1,8 @@
 // The JNI side of strings, both ways: a Java string copied into a middleware
 // string, and the service's text made into a Java string. Each way picks the
 // JVM's own conversion or a quicker one by the text's size and content; what
-// needs no JVM (checking and decoding the bytes) is in text/.
+// needs no JVM (checking and decoding the bytes) is in text/. Both ways fail
+// alike: null, with an exception pending.
 #ifndef OLVAN_BRIDGE_JAVA_STRING_H
 #define OLVAN_BRIDGE_JAVA_STRING_H
 
@@ -18,8 +19,6 @@ struct DdsStringFree {
 };
 // A middleware string released on every path out of a scope.
 using DdsString = std::unique_ptr<char, DdsStringFree>;
-
-// Both ways fail alike: null, with an exception pending.
 
 // A middleware copy of the string's modified UTF-8 characters; null with
 // OutOfResourcesException "insufficient memory for native allocation" pending
